@@ -1,0 +1,35 @@
+# Thin wrapper: `make run` and `make test` install what is missing, configure, build and go.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= 2
+
+.PHONY: all setup build run test test-sanitize bench clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: setup $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/src/mirokel
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The core libraries and their tests under AddressSanitizer + UndefinedBehaviorSanitizer.
+test-sanitize: setup
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMIROKEL_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target core-tests
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -L core
+
+bench: build
+	./$(BUILD)/bench/mirokel-bench
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

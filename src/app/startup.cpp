@@ -1,0 +1,90 @@
+// The ordered start-up and shutdown sequences of the application state.
+#include "app/startup.h"
+
+#include "model/series_builder.h"
+#include "model/subsets.h"
+#include "platform/allocation.h"
+
+#include <algorithm>
+
+namespace mirokel {
+
+namespace {
+
+void releaseEtalonSequences(AppState& s)
+{
+    releaseMemory(s.lpEtalonSequence);
+    releaseMemory(s.lpEtalonSequenceInput);
+    s.lpEtalonSequence = s.lpEtalonSequenceInput = nullptr;
+    s.wEtalonSequenceSize = s.wEtalonSequenceInputSize = 0;
+}
+
+void buildFirstSeries(Window& window, AppState& s)
+{
+    const std::span<std::uint16_t> sequence(s.lpEtalonSequence, s.wEtalonSequenceSize);
+    if (isUnfixedSeriesType(s.wSeriesType)) {
+        s.lpSeriesHeader = makeUnfixedSeries(window, s.wAlphabetSize, s.aEtalons, s.wImpulseSize, s.wTmin, s.wTmax,
+                                             s.dwSeriesLength, s.wImpulseQuantity, sequence, s.wAmplitude,
+                                             static_cast<std::uint16_t>(s.wMakeEnergyLevel), s.lpSeriesHeader,
+                                             s.streams);
+        if (s.lpSeriesHeader != nullptr) s.wImpulseQuantity = s.lpSeriesHeader->wImpulseQuantity;
+    } else {
+        s.lpSeriesHeader = getCutOffSeries(window, s.wAlphabetSize, s.aEtalons, s.wImpulseSize, s.wTmin, s.wTmax,
+                                           s.dwSeriesLength, s.wImpulseQuantity, sequence, s.wAmplitude,
+                                           static_cast<std::uint16_t>(s.wMakeEnergyLevel), s.lpSeriesHeader,
+                                           s.streams);
+    }
+}
+
+} // namespace
+
+bool allocateEtalonSequences(Window& window, AppState& s, std::uint16_t size)
+{
+    releaseEtalonSequences(s);
+    s.lpEtalonSequence = allocateArray<std::uint16_t>(size);
+    s.lpEtalonSequenceInput = allocateArray<std::uint16_t>(size);
+    if (s.lpEtalonSequence == nullptr || s.lpEtalonSequenceInput == nullptr) {
+        releaseEtalonSequences(s);
+        showMessage(window, "Нет памяти для lpEtalonSequence!", " allocateEtalonSequences ", MessageIcon::exclamation);
+        return false;
+    }
+    const auto fill = static_cast<std::uint16_t>(s.dwDefaultEtalon);
+    std::fill_n(s.lpEtalonSequence, size, fill);
+    std::fill_n(s.lpEtalonSequenceInput, size, fill);
+    s.wEtalonSequenceSize = s.wEtalonSequenceInputSize = size;
+    return true;
+}
+
+bool startApplication(Window& window, AppState& s)
+{
+    releaseAlphabet(s.aEtalons, s.wAlphabetSize);
+    s.dwAlphabetReady = makeAlphabet(window, s.wAmplitude, s.wAlphabetSize, s.wImpulseSize, s.aEtalons,
+                                     s.streams.wSeedRandomEtalons);
+    if (s.dwAlphabetReady != 0) s.dwViewMode = 5;
+
+    s.wRequiredCount = s.wRequiredCapacity = s.wAlphabetSize;
+    s.lpRequiredList = getRequiredList(window, s.wRequiredCount, s.lpRequiredList);
+    if (s.lpRequiredList == nullptr) s.wRequiredCount = s.wRequiredCapacity = 0;
+
+    applyStartupSettings(s);
+    if (!allocateEtalonSequences(window, s, s.wMaxPulses)) return false;
+    s.wChainsDepth = 10;
+    s.wChainsLength = s.wMaxPulses;
+    buildFirstSeries(window, s);
+    return true;
+}
+
+void shutDownApplication(AppState& s)
+{
+    releaseAlphabet(s.aEtalons, s.wAlphabetSize);
+    freeRequiredList(s.lpRequiredList);
+    s.lpRequiredList = nullptr;
+    s.wRequiredCount = 0;
+    releaseEtalonSequences(s);
+    freeSeriesHeader(s.lpSeriesHeader);
+    s.lpSeriesHeader = nullptr;
+    freeParamsHeader(s.lpParamsHeader);
+    s.lpParamsHeader = nullptr;
+}
+
+} // namespace mirokel

@@ -1,0 +1,29 @@
+// The two generators of the random source.
+#include "model/random_streams.h"
+
+namespace mirokel {
+
+namespace {
+constexpr std::int32_t gaussDraws = 12;
+constexpr std::int32_t gaussCentre = 196608; // 12 × 16384, the mean of the sum
+} // namespace
+
+std::int32_t gauss(std::uint16_t& state, std::int16_t mean, std::int16_t sigma)
+{
+    std::int32_t sum = 0;
+    for (std::int32_t i = 0; i < gaussDraws; ++i) sum += next15(state);
+    // The product is a 32-bit signed value: multiply with wrap-around, then shift
+    // arithmetically (rounding toward minus infinity).
+    const auto product = static_cast<std::int32_t>(static_cast<std::uint32_t>(sum - gaussCentre) *
+                                                   static_cast<std::uint32_t>(std::int32_t{sigma}));
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(mean) +
+                                     static_cast<std::uint32_t>(product >> 15));
+}
+
+std::int32_t nextSequenceRandom(std::uint32_t& state)
+{
+    state = state * 214013u + 2531011u;
+    return static_cast<std::int32_t>((state >> 16) & 0x7FFFu);
+}
+
+} // namespace mirokel

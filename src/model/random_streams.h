@@ -1,0 +1,41 @@
+// The reproducible random source: a 15-bit linear congruential generator run on several
+// independent 16-bit states (one per kind of choice), and a 32-bit generator used only
+// for the etalon sequence of "Processing Next Data". Every stream starts from a fixed
+// value and is never reseeded, so the same commands always give the same numbers.
+#pragma once
+
+#include <cstdint>
+
+namespace mirokel {
+
+// The 16-bit streams with their start values, and the 32-bit generator's state.
+struct RandomStreams {
+    std::uint16_t wSeedRandomEtalons = 123;  // samples of the random etalons 11 … 20
+    std::uint16_t wSeedPlacement = 12345;    // anchor pulse and start of every pulse
+    std::uint16_t wSeedCutStart = 7737;      // first kept sample of every placed pulse
+    std::uint16_t wSeedCutEnd = 3373;        // last kept sample of every placed pulse
+    std::uint16_t wSeedPulseCount = 13579;   // pulse count of an unfixed series
+    std::uint16_t wSeedSubsetShift = 11357;  // "Single random " position, "Shifted complete" rotation
+    std::uint16_t wSeedSubsetRepeat = 11357; // gaps between copies of a "Multiple random" subset
+    std::uint16_t wNoiseSeed = 10597;        // additive Gaussian noise
+    std::uint32_t dwSequenceState = 1;       // 32-bit generator of the etalon sequence
+
+    friend bool operator==(const RandomStreams&, const RandomStreams&) = default;
+};
+
+// Advances the stream and returns its new value, 0 … 32767.
+inline std::uint16_t next15(std::uint16_t& state)
+{
+    state = static_cast<std::uint16_t>((state * 12869u + 6925u) & 0x7FFFu);
+    return state;
+}
+
+// Approximately normal integer: the sum of twelve next15 draws, centred and scaled by
+// sigma with an arithmetic shift of the 32-bit product. Advances the stream by 12 steps.
+// Never clipped. sigma: 0 … 10922 keeps the product within 32 bits.
+std::int32_t gauss(std::uint16_t& state, std::int16_t mean, std::int16_t sigma);
+
+// Advances the 32-bit generator and returns 0 … 32767.
+std::int32_t nextSequenceRandom(std::uint32_t& state);
+
+} // namespace mirokel

@@ -1,0 +1,151 @@
+// Lifecycle of the series record: get (create or enlarge), free.
+#include "model/series_header.h"
+
+#include "platform/allocation.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace mirokel {
+
+namespace {
+
+constexpr std::int32_t maxSeriesLength = 32767; // positions are stored in 16 bits
+
+// Points the per-pulse arrays into a block of 2 × seriesSize + 13 × capacity words.
+void layOutSampleBlock(SeriesHeader& s, std::int16_t* block, std::uint32_t seriesSize, std::uint16_t capacity)
+{
+    std::int16_t* next = block;
+    auto take = [&next](std::size_t words) {
+        std::int16_t* array = next;
+        next += words;
+        return array;
+    };
+    s.lpPureData = take(seriesSize);
+    s.lpNoisyData = take(seriesSize);
+    for (std::int16_t** array : {&s.lpEtalonNumbers, &s.lpDetEtalonNumbers, &s.lpPositions, &s.lpDetPositions,
+                                 &s.lpMinPositions, &s.lpMaxPositions, &s.lpFirstSamples, &s.lpLastSamples,
+                                 &s.lpDetFirstSamples, &s.lpDetLastSamples, &s.lpSelectedSubset,
+                                 &s.lpTupleFirst, &s.lpTupleLast})
+        *array = take(capacity);
+    s.dwMaxSeriesSize = seriesSize;
+    s.wPulsesCapacity = capacity;
+}
+
+// Replaces the sample block by a zeroed one for seriesSize samples and maxP pulses. The
+// selected subset is carried over when it fits maxP. False when the allocation fails
+// (the record is then untouched).
+bool growSampleBlock(SeriesHeader& s, std::uint32_t seriesSize, std::uint16_t maxP)
+{
+    const std::size_t words = perPulseArrays * std::size_t{maxP} + 2 * std::size_t{seriesSize};
+    auto* block = allocateArray<std::int16_t>(words);
+    if (block == nullptr) return false;
+    const bool keepSubset = s.wSelectedSubsetSize > 0 && s.wSelectedSubsetSize <= maxP;
+    // Entries beyond the old capacity were never stored: they stay zero.
+    const std::uint16_t kept = keepSubset ? std::min(s.wSelectedSubsetSize, s.wPulsesCapacity) : 0;
+    std::int16_t* oldBlock = s.lpPureData;
+    const std::int16_t* oldSubset = s.lpSelectedSubset;
+    const std::uint16_t employment = s.wSubsetEmployment;
+    const std::uint16_t initPosition = s.wSubsetInitPosition;
+    layOutSampleBlock(s, block, seriesSize, maxP);
+    if (kept > 0) std::memcpy(s.lpSelectedSubset, oldSubset, kept * sizeof(std::int16_t));
+    if (keepSubset) {
+        s.wSubsetEmployment = employment;
+        s.wSubsetInitPosition = initPosition;
+    }
+    releaseMemory(oldBlock);
+    return true;
+}
+
+bool growPulsesList(SeriesHeader& s, std::uint16_t alphabetSize)
+{
+    auto* list = allocateArray<const PulseHeader*>(alphabetSize);
+    if (list == nullptr) return false;
+    releaseMemory(static_cast<void*>(s.lpPulsesList));
+    s.lpPulsesList = list;
+    s.wPulsesListCapacity = alphabetSize;
+    return true;
+}
+
+} // namespace
+
+PulseCountBounds seriesPulseCountBounds(std::uint32_t seriesSize, std::uint16_t impulseSize,
+                                        std::uint16_t tmin, std::uint16_t tmax)
+{
+    const auto minP = static_cast<std::uint16_t>((seriesSize + impulseSize - 1u) / tmax);
+    const auto maxP = static_cast<std::uint16_t>((seriesSize - impulseSize + tmin) / tmin);
+    return {minP == 0 ? std::uint16_t{1} : minP, maxP};
+}
+
+bool checkSeriesGeometry(Window& window, std::uint16_t impulseSize, std::uint16_t tmin, std::uint16_t tmax,
+                         std::int32_t seriesSize, const char* caption)
+{
+    std::string fault;
+    if (impulseSize == 0)
+        fault = "The pulse length is 0.";
+    else if (tmin == 0)
+        fault = "Tmin is 0: pulses cannot follow one another at distance 0.";
+    else if (tmin > tmax)
+        fault = formatText("Tmin (%d) is above Tmax (%d).", tmin, tmax);
+    else if (tmax < impulseSize)
+        fault = formatText("Tmax (%d) is below the pulse length (%d): the series cannot be covered.", tmax, impulseSize);
+    else if (seriesSize < impulseSize || seriesSize > maxSeriesLength)
+        fault = formatText("The series length (%d) must lie between the pulse length (%d) and %d.", seriesSize,
+                           impulseSize, maxSeriesLength);
+    if (fault.empty()) return true;
+    showMessage(window, "The series cannot be built with these parameters.\n\n" + fault, caption,
+                MessageIcon::exclamation);
+    return false;
+}
+
+SeriesHeader* getCutOffSeriesHeader(Window& window, std::uint16_t alphabetSize, std::uint16_t impulseSize,
+                                    std::uint16_t tmin, std::uint16_t tmax, std::uint32_t seriesSize,
+                                    SeriesHeader* series)
+{
+    const auto signedSize = static_cast<std::int32_t>(std::min<std::uint32_t>(seriesSize, INT32_MAX));
+    if (!checkSeriesGeometry(window, impulseSize, tmin, tmax, signedSize, " getCutOffSeriesHeader ")) return series;
+    const PulseCountBounds bounds = seriesPulseCountBounds(seriesSize, impulseSize, tmin, tmax);
+
+    if (series == nullptr) {
+        series = allocateArray<SeriesHeader>(1);
+        if (series == nullptr) {
+            showMessage(window, "Нет памяти для newSeriesHeader!", " getCutOffSeriesHeader ");
+            return nullptr;
+        }
+        new (series) SeriesHeader{};
+    }
+    if (seriesSize > series->dwMaxSeriesSize || bounds.maxPulses > series->wPulsesCapacity) {
+        if (!growSampleBlock(*series, seriesSize, bounds.maxPulses)) {
+            freeSeriesHeader(series);
+            showMessage(window, "Нет памяти для newSeriesHeader->lpPureData!", " getExtSeriesHeader ");
+            return nullptr;
+        }
+    }
+    if (alphabetSize > series->wPulsesListCapacity && !growPulsesList(*series, alphabetSize)) {
+        freeSeriesHeader(series);
+        showMessage(window, "Нет памяти для newSeriesHeader->lpPulsesList!", " getExtSeriesHeader ");
+        return nullptr;
+    }
+    series->wPulsesListSize = alphabetSize;
+    series->dwSeriesSize = static_cast<std::int32_t>(seriesSize);
+    series->wMaxPulses = bounds.maxPulses;
+    series->wMinPulses = bounds.minPulses;
+    series->wTmin = tmin;
+    series->wTmax = tmax;
+    std::fill_n(series->lpPulsesList, series->wPulsesListCapacity, nullptr);
+    return series;
+}
+
+void freeSeriesHeader(SeriesHeader* series)
+{
+    if (series == nullptr) return;
+    releaseMemory(static_cast<void*>(series->lpPulsesList));
+    releaseMemory(series->lpPureData);
+    releaseMemory(static_cast<void*>(series->selectedSubsetList));
+    releaseMemory(series->selectedSubsetSize);
+    series->~SeriesHeader();
+    releaseMemory(series);
+}
+
+} // namespace mirokel
