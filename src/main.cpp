@@ -15,7 +15,10 @@ int main()
     const bool started = startApplication(scripted.window(), state);
     for (const RecordedMessage& message : scripted.messages())
         std::fprintf(stderr, "[%s] %s\n", message.caption.c_str(), message.text.c_str());
-    if (!started) return 1;
+    if (!started) {
+        shutDownApplication(state);
+        return 1;
+    }
 
     std::fputs(describeAlphabet(state.aEtalons, state.wAlphabetSize).c_str(), stdout);
     std::fputs("\n", stdout);

@@ -64,7 +64,6 @@ bool startApplication(Window& window, AppState& s)
 
     s.wRequiredCount = s.wRequiredCapacity = s.wAlphabetSize;
     s.lpRequiredList = getRequiredList(window, s.wRequiredCount, s.lpRequiredList);
-    if (s.lpRequiredList == nullptr) s.wRequiredCount = s.wRequiredCapacity = 0;
 
     applyStartupSettings(s);
     if (!allocateEtalonSequences(window, s, s.wMaxPulses)) return false;
