@@ -165,6 +165,12 @@ std::int32_t insertPretender(ChainsHeader& h, std::int32_t d, const ChainPulses&
     return static_cast<std::int32_t>(slot);
 }
 
+bool wouldAcceptPretender(const ChainsHeader& h, std::int32_t d)
+{
+    if (h.wMaxSize == 0) return false;
+    return h.wPretenders < h.wMaxSize || d < h.distance[h.wMaxSize - 1];
+}
+
 void publishPretender0(const ChainsHeader& h, SeriesHeader& series)
 {
     // Never more pulses than the rows or the series' arrays hold.

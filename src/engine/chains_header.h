@@ -69,6 +69,10 @@ void startChainsRun(ChainsHeader& header, std::uint16_t quanPulses, std::uint16_
 // than the rows are cut to wMaxPulses pulses.
 std::int32_t insertPretender(ChainsHeader& header, std::int32_t d, const ChainPulses& chain);
 
+// Whether a chain with measure d would take a slot: not when the header is full and d is
+// not below the worst stored measure. Lets a search skip building chains that would drop out.
+bool wouldAcceptPretender(const ChainsHeader& header, std::int32_t d);
+
 // Writes pretender 0 into the detected pulses of the series: wDetPulses =
 // wSeekingPulsesQuantity, and that many positions, etalon numbers and cuts.
 void publishPretender0(const ChainsHeader& header, SeriesHeader& series);
