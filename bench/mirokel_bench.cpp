@@ -1,54 +1,161 @@
-// mirokel-bench: whole-run benchmarks. Each scenario reports series per second.
-// Usage: mirokel-bench [seconds per scenario, default 2]
-#include "app/startup.h"
+// mirokel-bench: whole-run benchmarks of the engine. Each processing scenario builds a
+// pool of noised series as the workbench would, then processes the pool again and again
+// with the fast routine and with its direct transcription, and reports series per second
+// for both and their ratio (single thread).
+//
+// Usage: mirokel-bench [--seconds S] [--fast-only] [scenario …]
+//        (default: every scenario, 2 s for each routine)
+#include "direct_searches.h"
+#include "engine/chain_searches.h"
 #include "model/series_builder.h"
 #include "platform/scripted/scripted_window.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
 using namespace mirokel;
 using Clock = std::chrono::steady_clock;
 
-// Runs `step` repeatedly for about `seconds` and prints the rate.
-void runScenario(const char* name, double seconds, const std::function<void()>& step)
+constexpr std::int32_t seriesLength = 1200;
+constexpr std::uint16_t impulseSize = 20;
+constexpr std::uint16_t tmin = 40;
+constexpr std::uint16_t tmax = 181;
+constexpr std::int16_t noiseLevel = 20;
+constexpr int poolSize = 16;
+
+struct Scenario {
+    const char* name;
+    const char* description;
+    bool unfixed;              // the builder draws the pulse count
+    std::uint16_t energyLevel; // making and processing, percent
+    std::uint16_t etalons;     // listed etalons 1 … etalons
+    bool oneEtalonSeries;      // every pulse of a series is the first drawn etalon
+    ChainSearch fast;
+    ChainSearch direct;
+};
+
+const Scenario scenarios[] = {
+    {"detect-unknown-whole", "unknown-count detection, whole pulses, one etalon", true, 100, 1, true,
+     detectUnknownCount, direct::detectUnknownCount},
+    {"joint-cutoff", "joint detection and identification, cut-off pulses (25% lost), 20 etalons", true, 75, 20,
+     false, detectUnknownCount, direct::detectUnknownCount},
+    {"detect-known", "known-count detection, whole pulses, one etalon", false, 100, 1, true, detectKnownCount,
+     direct::detectKnownCount},
+    {"recognize-unknown", "recognition with unknown count, whole pulses, 20 etalons", true, 100, 20, true,
+     recognizeUnknownCount, direct::recognizeUnknownCount},
+};
+
+// The alphabet, a pool of series built from the fixed-seed streams, and a chains record.
+class Workbench {
+public:
+    explicit Workbench(const Scenario& scenario) : scenario(scenario)
+    {
+        makeAlphabet(scripted.window(), 128, alphabetSlots, impulseSize, slots, streams.wSeedRandomEtalons);
+        for (std::uint16_t k = 1; k <= scenario.etalons; ++k) list.push_back(k);
+        for (SeriesHeader*& series : pool) series = buildSeries();
+        chains = getChainsHeader(scripted.window(), 10, pool[0]->wMaxPulses, nullptr);
+    }
+
+    ~Workbench()
+    {
+        for (SeriesHeader* series : pool) freeSeriesHeader(series);
+        freeChainsHeader(scripted.window(), chains);
+        releaseAlphabet(slots, alphabetSlots);
+    }
+
+    void process(ChainSearch search, int index)
+    {
+        SeriesHeader* series = pool[static_cast<std::size_t>(index % poolSize)];
+        search(scripted.window(), slots, static_cast<std::uint16_t>(list.size()), list.data(), tmin, tmax,
+               scenario.energyLevel, chains, series);
+    }
+
+    bool quiet() const { return scripted.messages().empty(); }
+
+private:
+    SeriesHeader* buildSeries()
+    {
+        std::array<std::uint16_t, 64> sequence{};
+        for (std::uint16_t& etalon : sequence)
+            etalon = list[static_cast<std::size_t>((nextSequenceRandom(streams.dwSequenceState) >> 3) % list.size())];
+        if (scenario.oneEtalonSeries) sequence.fill(sequence[0]);
+        auto* build = scenario.unfixed ? makeUnfixedSeries : getCutOffSeries;
+        SeriesHeader* series = build(scripted.window(), alphabetSlots, slots, impulseSize, tmin, tmax, seriesLength, 18,
+                                     sequence, 128, scenario.energyLevel, nullptr, streams);
+        addNoise(scripted.window(), noiseLevel, 128, series, streams.wNoiseSeed);
+        return series;
+    }
+
+    const Scenario& scenario;
+    ScriptedWindow scripted;
+    RandomStreams streams;
+    std::array<PulseHeader, alphabetSlots> slots{};
+    std::vector<std::uint16_t> list;
+    std::array<SeriesHeader*, poolSize> pool{};
+    ChainsHeader* chains = nullptr;
+};
+
+// Series per second of `step` run for about `seconds` (at least one full pool).
+double measure(double seconds, const std::function<void(int)>& step)
 {
-    long count = 0;
+    int count = 0;
     const auto start = Clock::now();
     double elapsed = 0;
     do {
-        step();
-        ++count;
+        step(count++);
         elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    } while (elapsed < seconds);
-    std::printf("%-48s %10.0f series/s  (%ld in %.2f s)\n", name, count / elapsed, count, elapsed);
+    } while (elapsed < seconds || count < poolSize);
+    return count / elapsed;
+}
+
+bool runScenario(const Scenario& scenario, double seconds, bool withDirect)
+{
+    Workbench bench(scenario);
+    const double fast = measure(seconds, [&](int i) { bench.process(scenario.fast, i); });
+    if (!withDirect) {
+        std::printf("%-22s fast %10.1f series/s   (%s)\n", scenario.name, fast, scenario.description);
+        std::fflush(stdout);
+        return bench.quiet();
+    }
+    const double direct = measure(seconds, [&](int i) { bench.process(scenario.direct, i); });
+    std::printf("%-22s fast %10.1f series/s   direct %9.1f series/s   ratio %6.1fx   (%s)\n", scenario.name, fast,
+                direct, fast / direct, scenario.description);
+    std::fflush(stdout);
+    return bench.quiet();
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const double seconds = argc > 1 ? std::atof(argv[1]) : 2.0;
-    ScriptedWindow scripted;
-    Window& window = scripted.window();
-    AppState state;
-    initialiseStaticState(state);
-    if (!startApplication(window, state)) return 1;
-    const std::span<std::uint16_t> sequence(state.lpEtalonSequence, state.wEtalonSequenceSize);
-
-    auto build = [&](std::uint16_t energyLevel) {
-        state.lpSeriesHeader = getCutOffSeries(window, state.wAlphabetSize, state.aEtalons, state.wImpulseSize,
-                                               state.wTmin, state.wTmax, state.dwSeriesLength, state.wImpulseQuantity,
-                                               sequence, state.wAmplitude, energyLevel, state.lpSeriesHeader,
-                                               state.streams);
-        addNoise(window, 20, state.wAmplitude, state.lpSeriesHeader, state.streams.wNoiseSeed);
-    };
-    runScenario("build + noise, whole pulses, length 1200", seconds, [&] { build(100); });
-    runScenario("build + noise, cut-off pulses (75%), length 1200", seconds, [&] { build(75); });
-    shutDownApplication(state);
-    return scripted.messages().empty() ? 0 : 1;
+    double seconds = 2.0;
+    bool withDirect = true;
+    std::vector<std::string> chosen;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
+            seconds = std::atof(argv[++i]);
+        } else if (std::strcmp(argv[i], "--fast-only") == 0) {
+            withDirect = false;
+        } else if (argv[i][0] == '-') {
+            std::fprintf(stderr, "usage: mirokel-bench [--seconds S] [--fast-only] [scenario …]\n");
+            return 2;
+        } else {
+            chosen.emplace_back(argv[i]);
+        }
+    }
+    bool ok = true;
+    for (const Scenario& scenario : scenarios) {
+        if (!chosen.empty() && std::find(chosen.begin(), chosen.end(), scenario.name) == chosen.end()) continue;
+        ok = runScenario(scenario, seconds, withDirect) && ok;
+    }
+    return ok ? 0 : 1;
 }

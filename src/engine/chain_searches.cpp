@@ -66,7 +66,7 @@ struct UnknownCountStorage {
         ChainBuffer::reserve(block, longestChain(s, tmin));
         if (!block.allocate()) return false;
         arrays.prepare(block, size);
-        matches.prepare(block, rows, 0, positions - 1);
+        matches.prepare(block, rows, positions);
         chain.prepare(block, longestChain(s, tmin));
         return true;
     }
@@ -108,7 +108,7 @@ struct KnownCountStorage {
         windowPositions = block.take<std::int32_t>(size);
         windowValues = block.take<std::int32_t>(size);
         ranges.prepare(block, s);
-        matches.prepare(block, matchRows, 0, positions - 1);
+        matches.prepare(block, matchRows, positions);
         chain.prepare(block, pulses);
         pretender.prepare(block, pulses);
         return nullptr;
@@ -155,7 +155,8 @@ std::int32_t detectUnknownCount(Window& window, std::span<const PulseHeader> alp
 
     MatchTable& matches = storage.matches;
     matches.clearRow(0, unmatched(0, s.wImpulseSize));
-    forEachPosition(*storage.sets.matched, [&](std::int32_t m) { matches.fillCombined(matchers, m); });
+    forEachInterval(*storage.sets.matched,
+                    [&](std::int32_t first, std::int32_t last) { matches.fillCombinedRange(matchers, first, last); });
     accumulateUnknownCount(storage.sets, matches, 0, s.dwSeriesSize, tmin, tmax, storage.arrays);
     offerUnknownCountChains(*header, *storage.sets.plus, matches, 0, storage.arrays, storage.chain);
     setSeekingFromBest(*header);
@@ -185,7 +186,7 @@ std::int32_t detectKnownCount(Window& window, std::span<const PulseHeader> alpha
 
     const PulseRanges& ranges = storage.ranges;
     MatchTable& matches = storage.matches;
-    for (std::int32_t m = ranges.first; m <= ranges.last; ++m) matches.fillCombined(matchers, m);
+    matches.fillCombinedRange(matchers, ranges.first, ranges.last);
     FirstMinWindow window2(storage.windowPositions, storage.windowValues);
     accumulateKnownCount(ranges, pulses, matches, 0, tmin, tmax, storage.rows, window2);
     std::int32_t measure = 0;
@@ -223,7 +224,8 @@ std::int32_t recognizeUnknownCount(Window& window, std::span<const PulseHeader> 
     matchers.prepare(energies, alphabet, listCount, list, s.wImpulseSize, procEnergy, s.lpNoisyData, s.dwSeriesSize);
     MatchTable& matches = storage.matches;
     for (std::uint16_t li = 0; li < listCount; ++li) matches.clearRow(li, unmatched(list[li] - 1, s.wImpulseSize));
-    forEachPosition(*storage.sets.matched, [&](std::int32_t m) { matches.fill(matchers, m); });
+    forEachInterval(*storage.sets.matched,
+                    [&](std::int32_t first, std::int32_t last) { matches.fillRange(matchers, first, last); });
 
     std::int32_t best = noEndCost;
     std::int32_t recognised = -1;
@@ -263,7 +265,7 @@ std::int32_t recognizeKnownCount(Window& window, std::span<const PulseHeader> al
 
     const PulseRanges& ranges = storage.ranges;
     MatchTable& matches = storage.matches;
-    for (std::int32_t m = ranges.first; m <= ranges.last; ++m) matches.fill(matchers, m);
+    matches.fillRange(matchers, ranges.first, ranges.last);
     FirstMinWindow window2(storage.windowPositions, storage.windowValues);
     ChainBuffer& pretender = storage.pretender;
     pretender.size = pulses;

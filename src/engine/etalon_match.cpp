@@ -5,6 +5,14 @@
 #include <algorithm>
 #include <cstdlib>
 
+// The kernels over a chunk of positions are built for AVX2 as well as for the baseline
+// processor; the loader picks the version the machine runs.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
+#define MIROKEL_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define MIROKEL_VECTOR_CLONES
+#endif
+
 namespace mirokel {
 
 namespace {
@@ -33,10 +41,12 @@ void EtalonMatchers::reserve(WorkBlock& block, std::uint16_t listCount, std::uin
     block.reserve<EtalonMatcher>(listCount);
     block.reserve<std::int16_t>(n);
     block.reserve<std::int64_t>(n + 1u);
-    block.reserve<std::int32_t>(n + 1u);
+    block.reserve<std::int32_t>((n + 1u) * chunkWidth);
+    for (int i = 0; i < 6; ++i) block.reserve<std::int32_t>(chunkWidth);
     for (std::uint16_t i = 0; i < listCount; ++i) {
         block.reserve<std::int32_t>(n + 1u);
         block.reserve<std::int16_t>(n);
+        block.reserve<std::uint8_t>(n + 1u);
     }
 }
 
@@ -50,7 +60,13 @@ void EtalonMatchers::prepare(WorkBlock& block, std::span<const PulseHeader> alph
     matchers = block.take<EtalonMatcher>(count);
     zeros = block.take<std::int16_t>(length);
     prefix = block.take<std::int64_t>(length + 1u);
-    bestEnd = block.take<std::int32_t>(length + 1u);
+    chunkPrefix = block.take<std::int32_t>((length + 1u) * chunkWidth);
+    chunkCorrelation = block.take<std::int32_t>(chunkWidth);
+    suffixMin = block.take<std::int32_t>(chunkWidth);
+    suffixEnd = block.take<std::int32_t>(chunkWidth);
+    partCost = block.take<std::int32_t>(chunkWidth);
+    partStart = block.take<std::int32_t>(chunkWidth);
+    partEnd = block.take<std::int32_t>(chunkWidth);
     maxAbsSample = 0;
     for (std::int32_t i = 0; i < seriesSize; ++i) maxAbsSample = std::max(maxAbsSample, std::abs(std::int32_t{x[i]}));
     for (std::uint16_t i = 0; i < count; ++i) {
@@ -67,6 +83,7 @@ void EtalonMatchers::prepareMatcher(EtalonMatcher& e, WorkBlock& block, const Pu
     e.samples = etalon.lpData != nullptr && etalon.wLength >= n ? etalon.lpData : zeros;
     e.energy = block.take<std::int32_t>(n + 1u);
     e.firstAdmittedEnd = block.take<std::int16_t>(n);
+    e.prefixNeeded = block.take<std::uint8_t>(n + 1u);
     std::int64_t sumSquares = 0;
     std::int64_t sumMagnitudes = 0;
     e.energy[0] = 0;
@@ -78,6 +95,9 @@ void EtalonMatchers::prepareMatcher(EtalonMatcher& e, WorkBlock& block, const Pu
     }
     e.threshold = wrapMul(e.energy[n], procEnergy) / 100;
     e.anyPart = false;
+    e.admittedStarts = 0;
+    std::fill_n(e.prefixNeeded, n + 1, std::uint8_t{0});
+    e.prefixNeeded[n] = 1;
     for (std::int32_t g = 0; g < n; ++g) {
         e.firstAdmittedEnd[g] = -1;
         if (!(wrapSub(e.energy[n], e.energy[g]) > e.threshold)) continue;
@@ -85,45 +105,178 @@ void EtalonMatchers::prepareMatcher(EtalonMatcher& e, WorkBlock& block, const Pu
         while (!(wrapSub(e.energy[h + 1], e.energy[g]) > e.threshold)) ++h;
         e.firstAdmittedEnd[g] = static_cast<std::int16_t>(h);
         e.anyPart = true;
+        e.admittedStarts = g + 1;
+        e.prefixNeeded[g] = 1;
+        std::fill(e.prefixNeeded + h + 1, e.prefixNeeded + n + 1, std::uint8_t{1});
     }
-    // Every part cost is bounded by Σ |e|·(|e| + 2·max|x|); below 2³¹ nothing wraps, the
-    // partial energies grow monotonically and the suffix-minimum search is exact.
-    e.prefixMinimumExact = sumSquares + 2 * std::int64_t{maxAbsSample} * sumMagnitudes < int32Limit;
+    // Every part cost is bounded by Σ |e|·(|e| + 2·max|x|); below 2³¹ nothing wraps, and
+    // with a threshold that did not wrap either, the partial energies grow monotonically:
+    // the admitted starts are a prefix 0 … admittedStarts − 1, the least admitted end grows
+    // with the start, and the suffix-minimum search is exact.
+    const std::int64_t bound = sumSquares + 2 * std::int64_t{maxAbsSample} * sumMagnitudes;
+    e.prefixMinimumExact = bound < int32Limit && sumSquares * procEnergy < int32Limit;
 }
 
-Match EtalonMatchers::matchAt(std::uint16_t listIndex, std::int32_t m) const
+void EtalonMatchers::matchRange(std::uint16_t listIndex, std::int32_t first, std::int32_t last,
+                                const MatchRow& out) const
 {
     const EtalonMatcher& e = matchers[listIndex];
-    return e.prefixMinimumExact ? matchByPrefixMinimum(e, m) : matchByExamination(e, m);
+    if (!e.prefixMinimumExact) {
+        for (std::int32_t m = first; m <= last; ++m) out.store(m, matchByExamination(e, m));
+        return;
+    }
+    for (std::int32_t chunk = first; chunk <= last; chunk += chunkWidth)
+        matchChunk(e, chunk, std::min(chunkWidth, last - chunk + 1), out);
 }
 
-Match EtalonMatchers::matchByPrefixMinimum(const EtalonMatcher& e, std::int32_t m) const
+namespace {
+
+// The arrays of one chunk of positions. Every pointer names its own array, so the loops
+// over positions vectorize.
+struct ChunkArrays {
+    std::int32_t* __restrict prefix;      // rows j = 0 … n of S[j], chunk width apart
+    std::int32_t* __restrict correlation; // running Σ_{i<j} e[i]·x[m + i]
+    std::int32_t* __restrict suffixMin;
+    std::int32_t* __restrict suffixEnd;
+    std::int32_t* __restrict partCost;
+    std::int32_t* __restrict partStart;
+    std::int32_t* __restrict partEnd;
+    std::int32_t rowStride;
+};
+
+// Branch-free selection, so that the compiler turns the loops over positions into
+// vector code: maskIf gives all ones for true, select picks by such a mask.
+inline std::int32_t maskIf(bool condition) { return -static_cast<std::int32_t>(condition); }
+inline std::int32_t select(std::int32_t mask, std::int32_t ifSet, std::int32_t ifClear)
 {
-    const std::int16_t* xm = x + m;
-    prefix[0] = 0;
-    for (std::int32_t i = 0; i < n; ++i) {
-        const std::int32_t v = e.samples[i];
-        prefix[i + 1] = prefix[i] + v * (v - 2 * std::int32_t{xm[i]});
+    return (ifSet & mask) | (ifClear & ~mask);
+}
+
+// Takes S[j] into the suffix minimum of every position; the lower index wins on ties.
+inline void lowerSuffixMinimum(const std::int32_t* __restrict prefixJ, std::int32_t* __restrict suffixMin,
+                               std::int32_t* __restrict suffixEnd, std::int32_t j, std::int32_t width)
+{
+    for (std::int32_t k = 0; k < width; ++k) {
+        const std::int32_t lower = maskIf(prefixJ[k] <= suffixMin[k]);
+        suffixMin[k] = select(lower, prefixJ[k], suffixMin[k]);
+        suffixEnd[k] = select(lower, j, suffixEnd[k]);
     }
-    Match best{static_cast<std::int32_t>(prefix[n]), e.slot, 0, static_cast<std::int16_t>(n - 1)};
-    if (!e.anyPart) return best;
-    // bestEnd[j]: the lowest index of the minimum of prefix[j … n].
-    bestEnd[n] = n;
-    for (std::int32_t j = n - 1; j >= 1; --j) bestEnd[j] = prefix[j] <= prefix[bestEnd[j + 1]] ? j : bestEnd[j + 1];
-    std::int64_t bestCost = best.cost;
-    for (std::int32_t g = 0; g < n; ++g) {
-        const std::int32_t h = e.firstAdmittedEnd[g];
-        if (h < 0) continue;
-        const std::int32_t end = bestEnd[h + 1];
-        const std::int64_t cost = prefix[end] - prefix[g];
-        if (cost < bestCost) {
-            bestCost = cost;
-            best.cutStart = static_cast<std::int16_t>(g);
-            best.cutEnd = static_cast<std::int16_t>(end - 1);
+}
+
+// Examines the best part starting at g of every position; an equal cost takes the lower
+// start, which is examined later.
+inline void examineStart(const std::int32_t* __restrict suffixMin, const std::int32_t* __restrict suffixEnd,
+                         const std::int32_t* __restrict prefixG, std::int32_t* __restrict partCost,
+                         std::int32_t* __restrict partStart, std::int32_t* __restrict partEnd, std::int32_t g,
+                         std::int32_t width)
+{
+    for (std::int32_t k = 0; k < width; ++k) {
+        const std::int32_t cost = suffixMin[k] - prefixG[k];
+        const std::int32_t better = maskIf(cost <= partCost[k]);
+        partCost[k] = select(better, cost, partCost[k]);
+        partStart[k] = select(better, g, partStart[k]);
+        partEnd[k] = select(better, suffixEnd[k] - 1, partEnd[k]);
+    }
+}
+
+// Accumulates the correlation of the etalon with the series sample by sample for all
+// positions at once, and keeps the prefix sums S[j] = P[j] − 2·Σ_{i<j} e[i]·x[m + i]
+// where the search of parts reads them.
+MIROKEL_VECTOR_CLONES
+void computePrefixRows(const EtalonMatcher& e, std::int32_t n, const std::int16_t* x, std::int32_t width,
+                       const ChunkArrays& a)
+{
+    std::int32_t* __restrict correlation = a.correlation;
+    for (std::int32_t k = 0; k < width; ++k) correlation[k] = 0;
+    if (e.prefixNeeded[0] != 0)
+        for (std::int32_t k = 0; k < width; ++k) a.prefix[k] = 0;
+    for (std::int32_t i = 0; i < n; ++i) {
+        const std::int32_t sample = e.samples[i];
+        const std::int16_t* __restrict xs = x + i;
+        for (std::int32_t k = 0; k < width; ++k) correlation[k] += sample * xs[k];
+        if (e.prefixNeeded[i + 1] == 0) continue;
+        std::int32_t* __restrict row = a.prefix + static_cast<std::size_t>(i + 1) * a.rowStride;
+        const std::int32_t energy = e.energy[i + 1];
+        for (std::int32_t k = 0; k < width; ++k) row[k] = energy - 2 * correlation[k];
+    }
+}
+
+// For every position of the chunk, the first cheapest admitted part: ends are swept from
+// n down, keeping the first index of the suffix minimum; each start g is examined once
+// its least admitted end is reached. Starts come in descending order, so an equal cost
+// moves the choice to the lower start, as an ascending examination would keep it.
+MIROKEL_VECTOR_CLONES
+void findBestParts(const EtalonMatcher& e, std::int32_t n, std::int32_t width, const ChunkArrays& a)
+{
+    const std::int32_t* __restrict whole = a.prefix + static_cast<std::size_t>(n) * a.rowStride;
+    std::int32_t* __restrict suffixMin = a.suffixMin;
+    std::int32_t* __restrict suffixEnd = a.suffixEnd;
+    std::int32_t* __restrict partCost = a.partCost;
+    std::int32_t* __restrict partStart = a.partStart;
+    std::int32_t* __restrict partEnd = a.partEnd;
+    for (std::int32_t k = 0; k < width; ++k) {
+        suffixMin[k] = whole[k];
+        suffixEnd[k] = n;
+        partCost[k] = INT32_MAX;
+        partStart[k] = 0;
+        partEnd[k] = 0;
+    }
+    std::int32_t g = e.admittedStarts - 1;
+    for (std::int32_t j = n; g >= 0; --j) {
+        const std::int32_t* __restrict prefixJ = a.prefix + static_cast<std::size_t>(j) * a.rowStride;
+        if (j < n) {
+            lowerSuffixMinimum(prefixJ, suffixMin, suffixEnd, j, width);
+        }
+        for (; g >= 0 && e.firstAdmittedEnd[g] + 1 == j; --g) {
+            const std::int32_t* __restrict prefixG = a.prefix + static_cast<std::size_t>(g) * a.rowStride;
+            examineStart(suffixMin, suffixEnd, prefixG, partCost, partStart, partEnd, g, width);
         }
     }
-    best.cost = static_cast<std::int32_t>(bestCost);
-    return best;
+}
+
+// Writes the match of every position: the best part where it is strictly cheaper than
+// the whole etalon, else the whole etalon.
+MIROKEL_VECTOR_CLONES
+void storeMatches(const EtalonMatcher& e, std::int32_t n, std::int32_t width, const ChunkArrays& a,
+                  const MatchRow& out, std::int32_t first)
+{
+    const std::int32_t* __restrict whole = a.prefix + static_cast<std::size_t>(n) * a.rowStride;
+    std::int32_t* __restrict costs = out.costs + first;
+    std::int16_t* __restrict slots = out.slots + first;
+    std::int16_t* __restrict cutStarts = out.cutStarts + first;
+    std::int16_t* __restrict cutEnds = out.cutEnds + first;
+    const auto lastSample = static_cast<std::int16_t>(n - 1);
+    for (std::int32_t k = 0; k < width; ++k) slots[k] = e.slot;
+    if (!e.anyPart) {
+        for (std::int32_t k = 0; k < width; ++k) {
+            costs[k] = whole[k];
+            cutStarts[k] = 0;
+            cutEnds[k] = lastSample;
+        }
+        return;
+    }
+    const std::int32_t* __restrict partCost = a.partCost;
+    const std::int32_t* __restrict partStart = a.partStart;
+    const std::int32_t* __restrict partEnd = a.partEnd;
+    for (std::int32_t k = 0; k < width; ++k) {
+        const bool part = partCost[k] < whole[k];
+        costs[k] = part ? partCost[k] : whole[k];
+        cutStarts[k] = static_cast<std::int16_t>(part ? partStart[k] : 0);
+        cutEnds[k] = static_cast<std::int16_t>(part ? partEnd[k] : lastSample);
+    }
+}
+
+} // namespace
+
+// Matches `width` positions from `first` together.
+void EtalonMatchers::matchChunk(const EtalonMatcher& e, std::int32_t first, std::int32_t width,
+                                const MatchRow& out) const
+{
+    const ChunkArrays arrays{chunkPrefix, chunkCorrelation, suffixMin, suffixEnd, partCost, partStart, partEnd,
+                             chunkWidth};
+    computePrefixRows(e, n, x + first, width, arrays);
+    if (e.anyPart) findBestParts(e, n, width, arrays);
+    storeMatches(e, n, width, arrays, out, first);
 }
 
 // Every admitted part in the order of examination, with 32-bit wrap-around sums.
@@ -151,45 +304,47 @@ Match EtalonMatchers::matchByExamination(const EtalonMatcher& e, std::int32_t m)
     return best;
 }
 
-void MatchTable::reserve(WorkBlock& block, std::uint16_t listCount, std::int32_t positions)
+void MatchTable::reserve(WorkBlock& block, std::uint16_t rows, std::int32_t positions)
 {
-    const std::size_t entries = std::size_t{listCount} * static_cast<std::size_t>(std::max(positions, 0));
+    const std::size_t entries = (std::size_t{rows} + 1) * static_cast<std::size_t>(std::max(positions, 0));
     block.reserve<std::int32_t>(entries);
     block.reserve<std::int16_t>(entries);
     block.reserve<std::int16_t>(entries);
     block.reserve<std::int16_t>(entries);
 }
 
-void MatchTable::prepare(WorkBlock& block, std::uint16_t count, std::int32_t first, std::int32_t last)
+void MatchTable::prepare(WorkBlock& block, std::uint16_t rowCount, std::int32_t positions)
 {
-    listCount = count;
-    firstPosition = first;
-    width = std::max(last - first + 1, 0);
-    const std::size_t entries = std::size_t{count} * static_cast<std::size_t>(width);
+    rows = rowCount;
+    width = std::max(positions, 0);
+    const std::size_t entries = (std::size_t{rowCount} + 1) * static_cast<std::size_t>(width);
     costs = block.take<std::int32_t>(entries);
     slots = block.take<std::int16_t>(entries);
     cutStarts = block.take<std::int16_t>(entries);
     cutEnds = block.take<std::int16_t>(entries);
 }
 
-void MatchTable::clearRow(std::uint16_t row, const Match& empty)
+void MatchTable::clearRow(std::uint16_t r, const Match& empty)
 {
-    for (std::int32_t m = firstPosition; m < firstPosition + width; ++m) store(index(row, m), empty);
+    const MatchRow target = row(r);
+    for (std::int32_t m = 0; m < width; ++m) target.store(m, empty);
 }
 
-void MatchTable::fill(const EtalonMatchers& matchers, std::int32_t m)
+void MatchTable::fillRange(const EtalonMatchers& matchers, std::int32_t first, std::int32_t last)
 {
-    for (std::uint16_t li = 0; li < matchers.count(); ++li) store(index(li, m), matchers.matchAt(li, m));
+    for (std::uint16_t li = 0; li < matchers.count(); ++li) matchers.matchRange(li, first, last, row(li));
 }
 
-void MatchTable::fillCombined(const EtalonMatchers& matchers, std::int32_t m)
+void MatchTable::fillCombinedRange(const EtalonMatchers& matchers, std::int32_t first, std::int32_t last)
 {
-    Match best = matchers.matchAt(0, m);
+    const MatchRow best = row(0);
+    const MatchRow candidate = row(rows);
+    matchers.matchRange(0, first, last, best);
     for (std::uint16_t li = 1; li < matchers.count(); ++li) {
-        const Match candidate = matchers.matchAt(li, m);
-        if (candidate.cost < best.cost) best = candidate;
+        matchers.matchRange(li, first, last, candidate);
+        for (std::int32_t m = first; m <= last; ++m)
+            if (candidate.costs[m] < best.costs[m]) best.store(m, candidate.at(m));
     }
-    store(index(0, m), best);
 }
 
 } // namespace mirokel

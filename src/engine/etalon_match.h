@@ -36,7 +36,26 @@ struct EtalonMatcher {
     std::int32_t threshold;       // P[n] · procEnergy / 100
     std::int16_t* firstAdmittedEnd; // [n] for each g the least admitted h, or −1
     bool anyPart;                 // some part is admitted
+    std::int32_t admittedStarts;  // parts start at g = 0 … admittedStarts − 1
+    std::uint8_t* prefixNeeded;   // [n + 1] prefix sums the search of the best part reads
     bool prefixMinimumExact;      // no part cost can leave 32 bits: the fast search is exact
+};
+
+// Where matches are written: arrays indexed by absolute position.
+struct MatchRow {
+    std::int32_t* costs;
+    std::int16_t* slots;
+    std::int16_t* cutStarts;
+    std::int16_t* cutEnds;
+
+    void store(std::int32_t m, const Match& match) const
+    {
+        costs[m] = match.cost;
+        slots[m] = match.slot;
+        cutStarts[m] = match.cutStart;
+        cutEnds[m] = match.cutEnd;
+    }
+    Match at(std::int32_t m) const { return {costs[m], slots[m], cutStarts[m], cutEnds[m]}; }
 };
 
 // The matchers of a list of etalons and the series samples they are matched against.
@@ -51,68 +70,65 @@ public:
     std::uint16_t count() const { return listCount; }
     const EtalonMatcher& matcher(std::uint16_t listIndex) const { return matchers[listIndex]; }
 
-    // The best match of listed etalon `listIndex` at position m (0 ≤ m ≤ N − n).
-    Match matchAt(std::uint16_t listIndex, std::int32_t m) const;
+    // The best match of listed etalon `listIndex` at every position first … last.
+    void matchRange(std::uint16_t listIndex, std::int32_t first, std::int32_t last, const MatchRow& out) const;
 
 private:
+    static constexpr std::int32_t chunkWidth = 256; // positions matched together
+
     void prepareMatcher(EtalonMatcher& e, WorkBlock& block, const PulseHeader& etalon, std::uint16_t procEnergy);
-    Match matchByPrefixMinimum(const EtalonMatcher& e, std::int32_t m) const;
+    void matchChunk(const EtalonMatcher& e, std::int32_t first, std::int32_t width, const MatchRow& out) const;
     Match matchByExamination(const EtalonMatcher& e, std::int32_t m) const;
 
     EtalonMatcher* matchers = nullptr;
     std::int16_t* zeros = nullptr;       // samples of a slot without data
-    std::int64_t* prefix = nullptr;      // [n + 1] scratch of one match
-    std::int32_t* bestEnd = nullptr;     // [n + 1] scratch: first index of the suffix minimum
+    std::int64_t* prefix = nullptr;      // [n + 1] scratch of one examined match
+    // Scratch of a chunk of positions: prefix sums S[j] (rows of chunkWidth), the running
+    // correlation, and per position the suffix minimum and the best part so far.
+    std::int32_t* chunkPrefix = nullptr;
+    std::int32_t* chunkCorrelation = nullptr;
+    std::int32_t* suffixMin = nullptr;
+    std::int32_t* suffixEnd = nullptr;
+    std::int32_t* partCost = nullptr;
+    std::int32_t* partStart = nullptr;
+    std::int32_t* partEnd = nullptr;
     std::uint16_t listCount = 0;
     std::int32_t n = 0;
     const std::int16_t* x = nullptr;
     std::int32_t maxAbsSample = 0;
 };
 
-// Matches of listed etalons over positions first … last, stored per etalon.
+// Matches of listed etalons over positions 0 … positions − 1, one row per etalon (and
+// one more row of scratch for the combined fill).
 class MatchTable {
 public:
-    static void reserve(WorkBlock& block, std::uint16_t listCount, std::int32_t positions);
-    void prepare(WorkBlock& block, std::uint16_t listCount, std::int32_t first, std::int32_t last);
+    static void reserve(WorkBlock& block, std::uint16_t rows, std::int32_t positions);
+    void prepare(WorkBlock& block, std::uint16_t rows, std::int32_t positions);
 
     // Sets every entry of a row to `empty`: what a position that is never matched reads.
-    void clearRow(std::uint16_t row, const Match& empty);
+    void clearRow(std::uint16_t r, const Match& empty);
 
-    // Stores the match of every listed etalon at m (first ≤ m ≤ last), one row each.
-    void fill(const EtalonMatchers& matchers, std::int32_t m);
+    // Row r holds the match of listed etalon r at every position first … last.
+    void fillRange(const EtalonMatchers& matchers, std::int32_t first, std::int32_t last);
 
-    // Stores in row 0 the best match over all listed etalons at m: the earlier listed
-    // etalon wins on equal costs. The table needs one row only.
-    void fillCombined(const EtalonMatchers& matchers, std::int32_t m);
+    // Row 0 holds the best match over all listed etalons at every position first … last:
+    // the earlier listed etalon wins on equal costs.
+    void fillCombinedRange(const EtalonMatchers& matchers, std::int32_t first, std::int32_t last);
 
-    // The stored match of listed etalon `listIndex` at m.
-    Match at(std::uint16_t listIndex, std::int32_t m) const
+    Match at(std::uint16_t r, std::int32_t m) const { return row(r).at(m); }
+
+    MatchRow row(std::uint16_t r) const
     {
-        const std::size_t i = index(listIndex, m);
-        return {costs[i], slots[i], cutStarts[i], cutEnds[i]};
-    }
-
-    void store(std::size_t i, const Match& match)
-    {
-        costs[i] = match.cost;
-        slots[i] = match.slot;
-        cutStarts[i] = match.cutStart;
-        cutEnds[i] = match.cutEnd;
+        const std::size_t base = static_cast<std::size_t>(r) * static_cast<std::size_t>(width);
+        return {costs + base, slots + base, cutStarts + base, cutEnds + base};
     }
 
 private:
-    std::size_t index(std::uint16_t listIndex, std::int32_t m) const
-    {
-        return static_cast<std::size_t>(listIndex) * static_cast<std::size_t>(width) +
-               static_cast<std::size_t>(m - firstPosition);
-    }
-
     std::int32_t* costs = nullptr;
     std::int16_t* slots = nullptr;
     std::int16_t* cutStarts = nullptr;
     std::int16_t* cutEnds = nullptr;
-    std::uint16_t listCount = 0;
-    std::int32_t firstPosition = 0;
+    std::uint16_t rows = 0;
     std::int32_t width = 0;
 };
 

@@ -35,6 +35,13 @@ PositionSet* copySet(PositionSet* destination, const PositionSet* source);
 // Releases the set; accepts null.
 void freeSet(PositionSet* set);
 
+// Calls visit(first, last) for every interval of the set in ascending order.
+template <class Visit>
+void forEachInterval(const PositionSet& set, Visit&& visit)
+{
+    for (std::uint16_t i = 0; i < set.count; ++i) visit(std::int32_t{set.starts[i]}, std::int32_t{set.ends[i]});
+}
+
 // Calls visit(position) for every position of the set in ascending order.
 template <class Visit>
 void forEachPosition(const PositionSet& set, Visit&& visit)
