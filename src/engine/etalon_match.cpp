@@ -2,6 +2,8 @@
 // with a direct examination of every admitted part where the costs could leave 32 bits.
 #include "engine/etalon_match.h"
 
+#include "model/wrapping.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -18,21 +20,6 @@ namespace mirokel {
 namespace {
 
 constexpr std::int64_t int32Limit = INT32_MAX;
-
-std::int32_t wrapAdd(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-std::int32_t wrapSub(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
-}
-
-std::int32_t wrapMul(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
 
 } // namespace
 

@@ -87,7 +87,7 @@ void accumulatePass(const PositionSet& set, std::int32_t startCost, const MatchT
             best = window.minValue();
             predecessor = window.minPosition();
         }
-        a.accumulated[m] = wrapAdd32(best, matches.at(row, m).cost);
+        a.accumulated[m] = wrapAdd(best, matches.at(row, m).cost);
         a.predecessor[m] = predecessor;
     });
 }
@@ -204,7 +204,7 @@ void accumulateKnownCount(const PulseRanges& r, std::int32_t pulses, const Match
             window.dropBelow(m - tmax);
             std::int32_t best = noPredecessorCost;
             if (!window.empty() && window.minValue() < best) best = window.minValue();
-            rows[j][m] = wrapAdd32(best, matches.at(row, m).cost);
+            rows[j][m] = wrapAdd(best, matches.at(row, m).cost);
         }
     }
 }

@@ -8,6 +8,7 @@
 #include "engine/first_min_window.h"
 #include "engine/position_set.h"
 #include "model/series_header.h"
+#include "model/wrapping.h"
 
 #include <cstdint>
 
@@ -18,11 +19,6 @@ constexpr std::int32_t noPredecessorCost = 999'999; // known count: a window wit
 constexpr std::int32_t noEndCost = 9'999'999;       // best measure before any end was found
 constexpr std::int32_t chainStartsHere = -2;        // predecessor of a chain's first pulse
 constexpr std::int32_t firstPulseOnly = -1;         // predecessor of a position that only starts chains
-
-inline std::int32_t wrapAdd32(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
 
 // The admissible positions of an unknown pulse count l = wMinPulses … wMaxPulses: first
 // pulses (minus), second to last pulses (tilda), last pulses (plus), and the sets each

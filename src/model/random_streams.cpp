@@ -1,6 +1,8 @@
 // The two generators of the random source.
 #include "model/random_streams.h"
 
+#include "model/wrapping.h"
+
 namespace mirokel {
 
 namespace {
@@ -14,10 +16,8 @@ std::int32_t gauss(std::uint16_t& state, std::int16_t mean, std::int16_t sigma)
     for (std::int32_t i = 0; i < gaussDraws; ++i) sum += next15(state);
     // The product is a 32-bit signed value: multiply with wrap-around, then shift
     // arithmetically (rounding toward minus infinity).
-    const auto product = static_cast<std::int32_t>(static_cast<std::uint32_t>(sum - gaussCentre) *
-                                                   static_cast<std::uint32_t>(std::int32_t{sigma}));
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(mean) +
-                                     static_cast<std::uint32_t>(product >> 15));
+    const std::int32_t product = wrapMul(sum - gaussCentre, sigma);
+    return wrapAdd(mean, product >> 15);
 }
 
 std::int32_t nextSequenceRandom(std::uint32_t& state)

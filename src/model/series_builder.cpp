@@ -2,6 +2,7 @@
 // an anchor pulse and then of the pulses after and before it, noise.
 #include "model/series_builder.h"
 
+#include "model/wrapping.h"
 #include "platform/allocation.h"
 
 #include <algorithm>
@@ -137,23 +138,21 @@ private:
         energy[0] = 0;
         for (std::int32_t j = 0; j < length; ++j) {
             const std::int32_t h = sampleAt(etalon, j);
-            energy[j + 1] = static_cast<std::int32_t>(static_cast<std::uint32_t>(energy[j]) +
-                                                      static_cast<std::uint32_t>(h * h));
+            energy[j + 1] = wrapAdd(energy[j], wrapMul(h, h));
         }
         const std::int32_t total = energy[length];
-        const std::int32_t threshold =
-            static_cast<std::int32_t>(static_cast<std::uint32_t>(energyLevel) * static_cast<std::uint32_t>(total)) / 100;
+        const std::int32_t threshold = wrapMul(energyLevel, total) / 100;
 
         std::int32_t j1 = length - 1;
         for (std::int32_t j = 0; j < length; ++j) {
-            if (total - energy[j + 1] <= threshold) {
+            if (wrapSub(total, energy[j + 1]) <= threshold) {
                 j1 = j;
                 break;
             }
         }
         const std::int32_t first = next15(streams.wSeedCutStart) % (j1 + 1);
         std::int32_t j2 = length - 1;
-        while (j2 > first && energy[j2] - energy[first] > threshold) --j2;
+        while (j2 > first && wrapSub(energy[j2], energy[first]) > threshold) --j2;
         const std::int32_t last = j2 + next15(streams.wSeedCutEnd) % (length - j2);
 
         for (std::int32_t t = first; t <= last; ++t)

@@ -117,6 +117,26 @@ TEST(ChainSearches, FastSearchesEqualTheDirectTranscriptions)
     }
 }
 
+// Etalons of large samples and noise near the largest level make part costs and
+// accumulated costs leave 32 bits: the fast searches then examine every part and wrap
+// their sums as the direct ones do.
+TEST(ChainSearches, CostsBeyondThirtyTwoBitsWrapAlike)
+{
+    SearchBench bench;
+    std::uint16_t draw = 99;
+    for (std::size_t slot = 0; slot < 3; ++slot)
+        for (int i = 0; i < 20; ++i) bench.slots[slot].lpData[i] = static_cast<std::int16_t>(next15(draw) * 2 - 32768);
+    const std::vector<std::uint16_t> list{1, 2, 3};
+    for (const SearchPair& pair : searches) {
+        for (std::uint16_t level : {0, 60, 100}) {
+            SeriesSettings settings{600, 30, 120, level, 10922};
+            settings.unfixed = !pair.knownCount;
+            bench.build(settings, list);
+            expectSameOutcome(bench, pair, list, level, "large samples, level " + std::to_string(level));
+        }
+    }
+}
+
 // On a noise-free series of one etalon every search finds the true pulses with the whole
 // etalon, and recognition names the etalon.
 TEST(ChainSearches, CleanSeriesAreFoundExactly)
