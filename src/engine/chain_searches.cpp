@@ -38,18 +38,42 @@ void setSeekingFromBest(ChainsHeader& header)
         header.wPretenders > 0 ? static_cast<std::uint16_t>(header.lpChainSizes[0]) : std::uint16_t{0};
 }
 
-bool allocateMatchers(Window& window, WorkBlock& block, std::uint16_t listCount, std::uint16_t n, const char* failure)
-{
-    EtalonMatchers::reserve(block, listCount, n);
-    if (block.allocate()) return true;
-    if (failure != nullptr) showMessage(window, failure, "");
-    return false;
-}
+// The listed etalons and the series a search matches them against.
+struct SearchRequest {
+    std::span<const PulseHeader> alphabet;
+    std::uint16_t listCount;
+    const std::uint16_t* list;
+    std::uint16_t procEnergy;
+    const SeriesHeader& series;
+};
+
+// The matchers of the listed etalons in their own block; `failure` is shown when it
+// cannot be allocated.
+struct ListedMatchers {
+    WorkBlock block;
+    EtalonMatchers matchers;
+
+    bool allocate(Window& window, const SearchRequest& r, const char* failure)
+    {
+        EtalonMatchers::reserve(block, r.listCount, r.series.wImpulseSize);
+        if (block.allocate()) return true;
+        showMessage(window, failure, "");
+        return false;
+    }
+
+    void prepare(const SearchRequest& r)
+    {
+        const SeriesHeader& s = r.series;
+        matchers.prepare(block, r.alphabet, r.listCount, r.list, s.wImpulseSize, r.procEnergy, s.lpNoisyData,
+                         s.dwSeriesSize);
+    }
+};
 
 // ---- Unknown pulse count ---------------------------------------------------------------
 
 // Position sets and working arrays of an unknown-count search with `rows` match rows.
 struct UnknownCountStorage {
+    ListedMatchers listed;
     OmegaSets sets;
     WorkBlock block;
     UnknownCountArrays arrays;
@@ -76,6 +100,7 @@ struct UnknownCountStorage {
 
 // Cost rows of every pulse index and the working arrays of a known-count search.
 struct KnownCountStorage {
+    ListedMatchers listed;
     WorkBlock pointerBlock;
     WorkBlock block;
     std::int32_t** rows = nullptr;
@@ -86,6 +111,22 @@ struct KnownCountStorage {
     ChainBuffer chain{};
     ChainBuffer pretender{}; // one etalon's pretender: positions and cuts 0
 
+    // Allocates the matchers (reporting `matchersFailure`) and the rest, and prepares the
+    // matchers and the ranges. False after a failed allocation, with its message shown.
+    bool prepare(Window& window, const SearchRequest& r, std::uint16_t matchRows, const char* matchersFailure)
+    {
+        if (!listed.allocate(window, r, matchersFailure)) return false;
+        if (const char* failure = allocate(r.series, matchRows)) {
+            showMessage(window, failure, "");
+            return false;
+        }
+        listed.prepare(r);
+        return true;
+    }
+
+    const EtalonMatchers& matchers() const { return listed.matchers; }
+
+private:
     // Returns the message of the allocation that failed, or null.
     const char* allocate(const SeriesHeader& s, std::uint16_t matchRows)
     {
@@ -140,17 +181,15 @@ std::int32_t detectUnknownCount(Window& window, std::span<const PulseHeader> alp
 {
     if (!searchable(alphabet, listCount, list, tmin, tmax, header, series)) return 0;
     SeriesHeader& s = *series;
-    WorkBlock energies;
-    if (!allocateMatchers(window, energies, listCount, s.wImpulseSize,
-                          "Нет памяти для EtalonsPartialEnergyFromBeginning!"))
-        return 0;
+    const SearchRequest request{alphabet, listCount, list, procEnergy, s};
     UnknownCountStorage storage;
+    if (!storage.listed.allocate(window, request, "Нет памяти для EtalonsPartialEnergyFromBeginning!")) return 0;
     if (!storage.allocate(s, tmin, tmax, 1)) {
         showMessage(window, "Нет памяти для indexes!", "");
         return 0;
     }
-    EtalonMatchers matchers;
-    matchers.prepare(energies, alphabet, listCount, list, s.wImpulseSize, procEnergy, s.lpNoisyData, s.dwSeriesSize);
+    storage.listed.prepare(request);
+    const EtalonMatchers& matchers = storage.listed.matchers;
     startChainsRun(*header, 0, 0, s.wMaxPulses);
 
     MatchTable& matches = storage.matches;
@@ -171,17 +210,11 @@ std::int32_t detectKnownCount(Window& window, std::span<const PulseHeader> alpha
     if (!searchable(alphabet, listCount, list, tmin, tmax, header, series) || series->wImpulseQuantity == 0) return 0;
     SeriesHeader& s = *series;
     const std::int32_t pulses = s.wImpulseQuantity;
-    WorkBlock energies;
-    if (!allocateMatchers(window, energies, listCount, s.wImpulseSize,
-                          "Нет памяти для EtalonsPartialEnergyFromBeginning!"))
-        return 0;
     KnownCountStorage storage;
-    if (const char* failure = storage.allocate(s, 1)) {
-        showMessage(window, failure, "");
+    if (!storage.prepare(window, {alphabet, listCount, list, procEnergy, s}, 1,
+                         "Нет памяти для EtalonsPartialEnergyFromBeginning!"))
         return 0;
-    }
-    EtalonMatchers matchers;
-    matchers.prepare(energies, alphabet, listCount, list, s.wImpulseSize, procEnergy, s.lpNoisyData, s.dwSeriesSize);
+    const EtalonMatchers& matchers = storage.matchers();
     startChainsRun(*header, s.wImpulseQuantity, s.wImpulseQuantity, s.wImpulseQuantity);
 
     const PulseRanges& ranges = storage.ranges;
@@ -209,19 +242,19 @@ std::int32_t recognizeUnknownCount(Window& window, std::span<const PulseHeader> 
 {
     if (!searchable(alphabet, listCount, list, tmin, tmax, header, series)) return -1;
     SeriesHeader& s = *series;
-    WorkBlock energies;
-    if (!allocateMatchers(window, energies, listCount, s.wImpulseSize, "Нет памяти для indexes!")) return -1;
+    const SearchRequest request{alphabet, listCount, list, procEnergy, s};
+    UnknownCountStorage storage;
+    if (!storage.listed.allocate(window, request, "Нет памяти для indexes!")) return -1;
     header->wPretenders = 0;
     header->wQuanPulses = s.wImpulseQuantity;
     header->wSeekingPulsesQuantity = 0;
     // Without the per-position arrays no etalon is examined: 0 detected pulses, no message.
-    UnknownCountStorage storage;
     if (!storage.allocate(s, tmin, tmax, listCount)) {
         publishPretender0(*header, s);
         return -1;
     }
-    EtalonMatchers matchers;
-    matchers.prepare(energies, alphabet, listCount, list, s.wImpulseSize, procEnergy, s.lpNoisyData, s.dwSeriesSize);
+    storage.listed.prepare(request);
+    const EtalonMatchers& matchers = storage.listed.matchers;
     MatchTable& matches = storage.matches;
     for (std::uint16_t li = 0; li < listCount; ++li) matches.clearRow(li, unmatched(list[li] - 1, s.wImpulseSize));
     forEachInterval(*storage.sets.matched,
@@ -252,15 +285,10 @@ std::int32_t recognizeKnownCount(Window& window, std::span<const PulseHeader> al
     if (!searchable(alphabet, listCount, list, tmin, tmax, header, series) || series->wImpulseQuantity == 0) return -1;
     SeriesHeader& s = *series;
     const std::int32_t pulses = s.wImpulseQuantity;
-    WorkBlock energies;
-    if (!allocateMatchers(window, energies, listCount, s.wImpulseSize, "Нет памяти для indexes!")) return -1;
     KnownCountStorage storage;
-    if (const char* failure = storage.allocate(s, listCount)) {
-        showMessage(window, failure, "");
+    if (!storage.prepare(window, {alphabet, listCount, list, procEnergy, s}, listCount, "Нет памяти для indexes!"))
         return -1;
-    }
-    EtalonMatchers matchers;
-    matchers.prepare(energies, alphabet, listCount, list, s.wImpulseSize, procEnergy, s.lpNoisyData, s.dwSeriesSize);
+    const EtalonMatchers& matchers = storage.matchers();
     startChainsRun(*header, s.wImpulseQuantity, s.wImpulseQuantity, s.wImpulseQuantity);
 
     const PulseRanges& ranges = storage.ranges;

@@ -27,6 +27,21 @@ void insertInterval(PositionSet& s, std::uint16_t at, std::uint16_t lo, std::uin
     ++s.count;
 }
 
+// The stored intervals that share a position with [lo, hi]: first … past − 1.
+struct Overlap {
+    std::uint16_t first;
+    std::uint16_t past;
+};
+
+Overlap findOverlap(const PositionSet& s, std::uint16_t lo, std::uint16_t hi)
+{
+    Overlap o{0, 0};
+    while (o.first < s.count && s.ends[o.first] < lo) ++o.first;
+    o.past = o.first;
+    while (o.past < s.count && s.starts[o.past] <= hi) ++o.past;
+    return o;
+}
+
 bool allocateSlots(PositionSet& s, std::uint16_t capacity)
 {
     auto* slots = allocateArray<std::uint16_t>(2 * std::size_t{capacity});
@@ -63,11 +78,7 @@ std::int32_t addInterval(PositionSet* set, std::uint16_t lo, std::uint16_t hi)
 {
     if (set == nullptr || lo > hi) return 0;
     PositionSet& s = *set;
-    // Intervals first … past − 1 share a position with [lo, hi].
-    std::uint16_t first = 0;
-    while (first < s.count && s.ends[first] < lo) ++first;
-    std::uint16_t past = first;
-    while (past < s.count && s.starts[past] <= hi) ++past;
+    const auto [first, past] = findOverlap(s, lo, hi);
     if (past == first) {
         if (s.count >= s.capacity) return 0;
         insertInterval(s, first, lo, hi);
@@ -94,10 +105,7 @@ std::int32_t subtractInterval(PositionSet* set, std::uint16_t lo, std::uint16_t 
 {
     if (set == nullptr || lo > hi) return 0;
     PositionSet& s = *set;
-    std::uint16_t first = 0;
-    while (first < s.count && s.ends[first] < lo) ++first;
-    std::uint16_t past = first;
-    while (past < s.count && s.starts[past] <= hi) ++past;
+    const auto [first, past] = findOverlap(s, lo, hi);
     if (past == first) return 1;
     const bool split = past - first == 1 && s.starts[first] < lo && hi < s.ends[first];
     if (split) {
