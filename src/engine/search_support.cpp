@@ -123,16 +123,6 @@ void ChainBuffer::prepare(WorkBlock& block, std::int32_t chainCapacity)
     size = 0;
 }
 
-void ChainBuffer::describe(const MatchTable& matches, std::uint16_t row)
-{
-    for (std::int32_t k = 0; k < size; ++k) {
-        const Match match = matches.at(row, positions[k]);
-        etalons[k] = static_cast<std::int16_t>(match.slot + 1);
-        cutStart[k] = match.cutStart;
-        cutEnd[k] = match.cutEnd;
-    }
-}
-
 namespace {
 
 // The predecessor of m in a chain, or −1 where the chain starts. A position that never
@@ -163,7 +153,7 @@ void offerUnknownCountChains(ChainsHeader& header, const PositionSet& plus, cons
         const std::int32_t measure = arrays.accumulated[m];
         if (!wouldAcceptPretender(header, measure)) return;
         retraceUnknownCount(arrays, m, chain);
-        chain.describe(matches, row);
+        chain.describe(matches, PulseRows::single(row));
         insertPretender(header, measure, chain.pulses());
     });
 }
@@ -174,28 +164,56 @@ void PulseRanges::reserve(WorkBlock& block, std::int32_t pulses)
     block.reserve<std::int32_t>(static_cast<std::size_t>(pulses));
 }
 
-void PulseRanges::prepare(WorkBlock& block, const SeriesHeader& series)
+void PulseRanges::take(WorkBlock& block, std::int32_t pulses)
 {
-    const std::int32_t pulses = series.wImpulseQuantity;
-    const std::int32_t lastStart = series.dwSeriesSize - series.wImpulseSize;
     low = block.take<std::int32_t>(static_cast<std::size_t>(pulses));
     high = block.take<std::int32_t>(static_cast<std::size_t>(pulses));
+}
+
+// Cuts every range to 0 … lastStart and finds the span of the non-empty ones.
+void PulseRanges::cut(std::int32_t pulses, std::int32_t lastStart)
+{
     first = lastStart;
     last = 0;
     for (std::int32_t j = 0; j < pulses; ++j) {
-        low[j] = std::max<std::int32_t>(series.lpMinPositions[j], 0);
-        high[j] = std::min<std::int32_t>(series.lpMaxPositions[j], lastStart);
+        low[j] = std::max(low[j], 0);
+        high[j] = std::min(high[j], lastStart);
         if (low[j] > high[j]) continue;
         first = std::min(first, low[j]);
         last = std::max(last, high[j]);
     }
 }
 
-void accumulateKnownCount(const PulseRanges& r, std::int32_t pulses, const MatchTable& matches, std::uint16_t row,
-                          std::int32_t tmin, std::int32_t tmax, std::int32_t* const* rows, FirstMinWindow& window)
+void PulseRanges::fillFromSeries(const SeriesHeader& series)
 {
-    for (std::int32_t m = r.low[0]; m <= r.high[0]; ++m) rows[0][m] = matches.at(row, m).cost;
+    const std::int32_t pulses = series.wImpulseQuantity;
+    for (std::int32_t j = 0; j < pulses; ++j) {
+        low[j] = series.lpMinPositions[j];
+        high[j] = series.lpMaxPositions[j];
+    }
+    cut(pulses, series.dwSeriesSize - series.wImpulseSize);
+}
+
+void PulseRanges::fillFromGeometry(const SeriesHeader& series, std::int32_t tmin, std::int32_t tmax)
+{
+    const std::int32_t pulses = series.wImpulseQuantity;
+    const std::int32_t size = series.dwSeriesSize;
+    const std::int32_t n = series.wImpulseSize;
+    for (std::int32_t j = 0; j < pulses; ++j) {
+        low[j] = std::max(j * tmin, size - tmax * (pulses - j));
+        high[j] = std::min((j + 1) * tmax - n, size - n - tmin * (pulses - 1 - j));
+    }
+    cut(pulses, size - n);
+}
+
+void accumulateKnownCount(const PulseRanges& r, std::int32_t pulses, const MatchTable& matches,
+                          const PulseRows& rowOf, std::int32_t tmin, std::int32_t tmax, std::int32_t* const* rows,
+                          FirstMinWindow& window)
+{
+    const std::int32_t* firstCosts = matches.row(rowOf(0)).costs;
+    for (std::int32_t m = r.low[0]; m <= r.high[0]; ++m) rows[0][m] = firstCosts[m];
     for (std::int32_t j = 1; j < pulses; ++j) {
+        const std::int32_t* costs = matches.row(rowOf(j)).costs;
         window.clear();
         std::int32_t nextPush = r.low[j - 1];
         for (std::int32_t m = r.low[j]; m <= r.high[j]; ++m) {
@@ -204,7 +222,7 @@ void accumulateKnownCount(const PulseRanges& r, std::int32_t pulses, const Match
             window.dropBelow(m - tmax);
             std::int32_t best = noPredecessorCost;
             if (!window.empty() && window.minValue() < best) best = window.minValue();
-            rows[j][m] = wrapAdd(best, matches.at(row, m).cost);
+            rows[j][m] = wrapAdd(best, costs[m]);
         }
     }
 }

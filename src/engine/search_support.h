@@ -61,6 +61,17 @@ void accumulateUnknownCount(const OmegaSets& sets, const MatchTable& matches, st
                             std::int32_t seriesSize, std::int32_t tmin, std::int32_t tmax,
                             UnknownCountArrays& arrays);
 
+// Which match-table row holds the etalon of pulse j: the same row for every pulse, or
+// the members of a tuple in turn from a phase.
+struct PulseRows {
+    const std::uint16_t* memberRows; // [members] match-table row of each member
+    std::int32_t members;
+    std::int32_t phase;
+
+    std::uint16_t operator()(std::int32_t j) const { return memberRows[(phase + j) % members]; }
+    static PulseRows single(const std::uint16_t& row) { return {&row, 1, 0}; }
+};
+
 // A chain under construction: positions, etalon numbers and cuts, first pulse first.
 struct ChainBuffer {
     std::int16_t* etalons;
@@ -73,8 +84,18 @@ struct ChainBuffer {
     static void reserve(WorkBlock& block, std::int32_t capacity);
     void prepare(WorkBlock& block, std::int32_t capacity);
     ChainPulses pulses() const { return {etalons, positions, cutStart, cutEnd, size}; }
-    // Fills etalon numbers and cuts of every pulse from row `row` of the match table.
-    void describe(const MatchTable& matches, std::uint16_t row);
+
+    // Fills etalon numbers and cuts of every pulse k from row rowOf(k) of the match table.
+    template <class RowOf>
+    void describe(const MatchTable& matches, RowOf rowOf)
+    {
+        for (std::int32_t k = 0; k < size; ++k) {
+            const Match match = matches.at(rowOf(k), positions[k]);
+            etalons[k] = static_cast<std::int16_t>(match.slot + 1);
+            cutStart[k] = match.cutStart;
+            cutEnd[k] = match.cutEnd;
+        }
+    }
 };
 
 // Offers the chain ending at every position of omega_plus, in ascending order, with its
@@ -90,14 +111,22 @@ struct PulseRanges {
     std::int32_t last;  // highest position of any range
 
     static void reserve(WorkBlock& block, std::int32_t pulses);
-    void prepare(WorkBlock& block, const SeriesHeader& series);
+    void take(WorkBlock& block, std::int32_t pulses);
+
+    // The ranges the builder stored in the series.
+    void fillFromSeries(const SeriesHeader& series);
+    // The ranges of K = wImpulseQuantity pulses computed from N, n and the interval bounds.
+    void fillFromGeometry(const SeriesHeader& series, std::int32_t tmin, std::int32_t tmax);
+
+private:
+    void cut(std::int32_t pulses, std::int32_t lastStart);
 };
 
 // Accumulated costs of pulses 0 … K − 1 over their ranges: pulse j at m costs the
 // cheapest accumulated cost of pulse j − 1 in m − tmax … m − tmin (999 999 when none is
-// lower) plus its own cost from row `row` of the match table.
+// lower) plus its own cost from row rowOf(j) of the match table.
 void accumulateKnownCount(const PulseRanges& ranges, std::int32_t pulses, const MatchTable& matches,
-                          std::uint16_t row, std::int32_t tmin, std::int32_t tmax, std::int32_t* const* rows,
+                          const PulseRows& rowOf, std::int32_t tmin, std::int32_t tmax, std::int32_t* const* rows,
                           FirstMinWindow& window);
 
 // The first position of the lowest accumulated cost of the last pulse below 9 999 999,
