@@ -10,6 +10,7 @@ namespace mirokel {
 
 class FirstMinWindow {
 public:
+    FirstMinWindow() = default;
     // storage: room for as many entries as positions will be pushed between two clears.
     FirstMinWindow(std::int32_t* positionStorage, std::int32_t* valueStorage)
         : positions(positionStorage), values(valueStorage)
@@ -37,8 +38,8 @@ public:
     std::int32_t minValue() const { return values[head]; }
 
 private:
-    std::int32_t* positions;
-    std::int32_t* values;
+    std::int32_t* positions = nullptr;
+    std::int32_t* values = nullptr;
     std::int32_t head = 0;
     std::int32_t tail = 0;
 };

@@ -2,6 +2,7 @@
 #include "engine/search_storage.h"
 
 #include <algorithm>
+#include <new>
 
 namespace mirokel {
 
@@ -26,6 +27,40 @@ void writeDetectedPlacement(const ChainBuffer& chain, SeriesHeader& s)
     std::copy_n(chain.positions, chain.size, s.lpDetPositions);
     std::copy_n(chain.cutStart, chain.size, s.lpDetFirstSamples);
     std::copy_n(chain.cutEnd, chain.size, s.lpDetLastSamples);
+}
+
+void writeDetectedChain(const ChainBuffer& chain, SeriesHeader& s)
+{
+    const auto count = std::min<std::int32_t>(chain.size, s.wPulsesCapacity);
+    std::copy_n(chain.positions, count, s.lpDetPositions);
+    std::copy_n(chain.etalons, count, s.lpDetEtalonNumbers);
+    std::copy_n(chain.cutStart, count, s.lpDetFirstSamples);
+    std::copy_n(chain.cutEnd, count, s.lpDetLastSamples);
+    s.wDetPulses = static_cast<std::uint16_t>(count);
+}
+
+void writeTupleGroups(SeriesHeader& s, std::int32_t pulses, std::int32_t tupleSize, std::int32_t firstGroup)
+{
+    std::int32_t groups = 0;
+    std::int32_t first = 1;
+    std::int32_t last = std::min(firstGroup, pulses);
+    while (first <= pulses && groups < s.wPulsesCapacity) {
+        s.lpTupleFirst[groups] = static_cast<std::int16_t>(first);
+        s.lpTupleLast[groups] = static_cast<std::int16_t>(last);
+        ++groups;
+        first = last + 1;
+        last = std::min(first + tupleSize - 1, pulses);
+    }
+    s.wDetTuples = static_cast<std::uint16_t>(groups);
+}
+
+void copyChain(ChainBuffer& to, const ChainBuffer& from)
+{
+    to.size = from.size;
+    std::copy_n(from.etalons, from.size, to.etalons);
+    std::copy_n(from.positions, from.size, to.positions);
+    std::copy_n(from.cutStart, from.size, to.cutStart);
+    std::copy_n(from.cutEnd, from.size, to.cutEnd);
 }
 
 void writePretenderPlacement(ChainsHeader& h, std::int32_t slot, const ChainBuffer& chain)
@@ -61,22 +96,31 @@ bool UnknownCountStorage::allocate(const SeriesHeader& s, std::int32_t tmin, std
     const std::int32_t chainCapacity = longestChain(s, tmin);
     if (!sets.build(s, tmin, tmax)) return false;
     UnknownCountArrays::reserve(block, size);
-    for (int i = 0; i < 4; ++i) block.reserve<std::int32_t*>(layerCount);
+    for (int i = 0; i < 2; ++i) block.reserve<std::int32_t*>(layerCount);
     for (int i = 0; i < 4; ++i) block.reserve<std::int32_t>(layerCount * perLayer);
+    block.reserve<FirstMinWindow>(layerCount);
     block.reserve<std::int16_t>(static_cast<std::size_t>(chainCapacity));
     MatchTable::reserve(block, rows, positions);
     ChainBuffer::reserve(block, chainCapacity);
+    ChainBuffer::reserve(block, chainCapacity);
     if (!block.allocate()) return false;
     arrays.prepare(block, size);
-    std::int32_t*** tables[] = {&layerCosts, &layerPredecessors, &layerWindowPositions, &layerWindowValues};
-    for (std::int32_t*** table : tables) *table = block.take<std::int32_t*>(layerCount);
-    for (std::int32_t*** table : tables) {
-        std::int32_t* values = block.take<std::int32_t>(layerCount * perLayer);
-        for (std::size_t l = 0; l < layerCount; ++l) (*table)[l] = values + l * perLayer;
+    layerCosts = block.take<std::int32_t*>(layerCount);
+    layerPredecessors = block.take<std::int32_t*>(layerCount);
+    std::int32_t* costs = block.take<std::int32_t>(layerCount * perLayer);
+    std::int32_t* links = block.take<std::int32_t>(layerCount * perLayer);
+    std::int32_t* windowPositions = block.take<std::int32_t>(layerCount * perLayer);
+    std::int32_t* windowValues = block.take<std::int32_t>(layerCount * perLayer);
+    layerWindows = block.take<FirstMinWindow>(layerCount);
+    for (std::size_t l = 0; l < layerCount; ++l) {
+        layerCosts[l] = costs + l * perLayer;
+        layerPredecessors[l] = links + l * perLayer;
+        new (&layerWindows[l]) FirstMinWindow(windowPositions + l * perLayer, windowValues + l * perLayer);
     }
     chainLayers = block.take<std::int16_t>(static_cast<std::size_t>(chainCapacity));
     matches.prepare(block, rows, positions);
     chain.prepare(block, chainCapacity);
+    best.prepare(block, chainCapacity);
     return true;
 }
 

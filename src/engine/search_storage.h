@@ -32,6 +32,17 @@ void setSeekingFromBest(ChainsHeader& header);
 // Writes positions and cuts of a retraced chain into the detected pulses of the series.
 void writeDetectedPlacement(const ChainBuffer& chain, SeriesHeader& s);
 
+// Writes a whole chain (positions, etalon numbers, cuts) into the detected pulses of the
+// series and sets wDetPulses to its length; never more pulses than the series holds.
+void writeDetectedChain(const ChainBuffer& chain, SeriesHeader& s);
+
+// The tuple groups of a chain of `pulses` pulses: the first holds `firstGroup` pulses
+// (fewer at the chain's end), each following one `tupleSize`; 1-based pulse numbers.
+void writeTupleGroups(SeriesHeader& s, std::int32_t pulses, std::int32_t tupleSize, std::int32_t firstGroup);
+
+// Copies the pulses of one chain buffer into another of at least the same capacity.
+void copyChain(ChainBuffer& to, const ChainBuffer& from);
+
 // Gives the pretender in `slot` the positions and cuts of the retraced chain.
 void writePretenderPlacement(ChainsHeader& h, std::int32_t slot, const ChainBuffer& chain);
 
@@ -54,11 +65,11 @@ struct UnknownCountStorage {
     UnknownCountArrays arrays;  // layer 0 (and the only one of the chain searches)
     std::int32_t** layerCosts = nullptr;        // [layers] accumulated costs per position
     std::int32_t** layerPredecessors = nullptr; // [layers] predecessor per position
-    std::int32_t** layerWindowPositions = nullptr;
-    std::int32_t** layerWindowValues = nullptr;
+    FirstMinWindow* layerWindows = nullptr;     // [layers] over the predecessor layer
     std::int16_t* chainLayers = nullptr;        // layer of each pulse of a retraced chain
     MatchTable matches;
     ChainBuffer chain{};
+    ChainBuffer best{};         // the best chain so far of a recognition
 
     bool allocate(const SeriesHeader& s, std::int32_t tmin, std::int32_t tmax, std::uint16_t rows,
                   std::int32_t layers = 1);
