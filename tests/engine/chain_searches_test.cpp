@@ -32,46 +32,17 @@ const SearchPair searches[] = {
     {"recognizeKnownCount", recognizeKnownCount, direct::recognizeKnownCount, true},
 };
 
-// Everything a search writes: the chains record and the series' sample block.
-struct Outcome {
-    std::int32_t result;
-    std::vector<std::int32_t> header;
-    std::vector<std::int16_t> rows;
-    std::vector<std::int16_t> series;
-    std::uint16_t detPulses;
-
-    bool operator==(const Outcome&) const = default;
-};
-
-Outcome capture(std::int32_t result, const ChainsHeader& h, const SeriesHeader& s)
-{
-    Outcome o{result, {h.wPretenders, h.wQuanPulses, h.wSeekingPulsesQuantity}, {}, {}, s.wDetPulses};
-    o.header.insert(o.header.end(), h.distance, h.distance + 2 * h.wMaxSize);
-    o.rows.assign(h.lpRowBlock, h.lpRowBlock + 4 * h.wMaxSize * h.wMaxPulses);
-    o.series.assign(s.lpPureData, s.lpPureData + 2 * s.dwMaxSeriesSize + perPulseArrays * s.wPulsesCapacity);
-    return o;
-}
-
 // Runs the direct and the fast search from the same record states and compares all.
 void expectSameOutcome(SearchBench& bench, const SearchPair& pair, const std::vector<std::uint16_t>& list,
                        std::uint16_t procEnergy, const std::string& what)
 {
     SeriesHeader& s = *bench.series;
-    ChainsHeader& h = *bench.chains;
-    const Outcome before = capture(0, h, s);
     auto run = [&](ChainSearch search) {
-        const std::int32_t result = search(bench.window(), bench.slots, static_cast<std::uint16_t>(list.size()),
-                                           list.data(), s.wTmin, s.wTmax, procEnergy, &h, &s);
-        return capture(result, h, s);
+        return search(bench.window(), bench.slots, static_cast<std::uint16_t>(list.size()), list.data(), s.wTmin,
+                      s.wTmax, procEnergy, bench.chains, &s);
     };
-    const Outcome expected = run(pair.direct);
-    // Put both records back as they were before the direct search.
-    std::copy(before.series.begin(), before.series.end(), s.lpPureData);
-    std::copy(before.rows.begin(), before.rows.end(), h.lpRowBlock);
-    std::copy(before.header.begin() + 3, before.header.end(), h.distance);
-    s.wDetPulses = before.detPulses;
-    const Outcome actual = run(pair.fast);
-    ASSERT_TRUE(actual == expected) << pair.name << ": " << what;
+    ASSERT_TRUE(bench.sameOutcome([&] { return run(pair.direct); }, [&] { return run(pair.fast); }))
+        << pair.name << ": " << what;
 }
 
 std::vector<std::uint16_t> etalonList(std::uint16_t& draw, std::size_t count)
@@ -208,7 +179,7 @@ TEST(ChainSearches, MemoryFailuresReportAndChangeNothing)
         std::vector<std::string> seen;
         for (int k = 1; k < 40; ++k) {
             bench.scripted.clearMessages();
-            const Outcome before = capture(0, *bench.chains, s);
+            const test::Outcome before = bench.capture(0);
             const std::int64_t live = liveAllocations();
             failAllocationAt(k);
             c.search(bench.window(), bench.slots, 2, list, 40, 181, 75, bench.chains, &s);
@@ -218,7 +189,8 @@ TEST(ChainSearches, MemoryFailuresReportAndChangeNothing)
             if (!failed) continue;
             seen.push_back(bench.scripted.messages()[0].text);
             EXPECT_EQ(bench.scripted.messages()[0].caption, "") << c.name;
-            EXPECT_TRUE(capture(0, *bench.chains, s) == before) << c.name << " k " << k;
+            bench.scripted.clearMessages();
+            EXPECT_TRUE(bench.capture(0) == before) << c.name << " k " << k;
         }
         std::vector<std::string> distinct;
         for (const std::string& m : seen)
