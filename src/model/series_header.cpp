@@ -137,6 +137,95 @@ SeriesHeader* getCutOffSeriesHeader(Window& window, std::uint16_t alphabetSize, 
     return series;
 }
 
+namespace {
+
+// The arrays a copy carries over, with the entries that hold data in the source.
+void copyArrays(const SeriesHeader& from, SeriesHeader& to)
+{
+    std::copy_n(from.lpPureData, from.dwMaxSeriesSize, to.lpPureData);
+    std::copy_n(from.lpNoisyData, from.dwMaxSeriesSize, to.lpNoisyData);
+    const std::int16_t* const sources[] = {from.lpEtalonNumbers, from.lpDetEtalonNumbers, from.lpPositions,
+                                           from.lpDetPositions, from.lpMinPositions, from.lpMaxPositions,
+                                           from.lpFirstSamples, from.lpLastSamples, from.lpDetFirstSamples,
+                                           from.lpDetLastSamples, from.lpSelectedSubset, from.lpTupleFirst,
+                                           from.lpTupleLast};
+    std::int16_t* const targets[] = {to.lpEtalonNumbers, to.lpDetEtalonNumbers, to.lpPositions, to.lpDetPositions,
+                                     to.lpMinPositions, to.lpMaxPositions, to.lpFirstSamples, to.lpLastSamples,
+                                     to.lpDetFirstSamples, to.lpDetLastSamples, to.lpSelectedSubset,
+                                     to.lpTupleFirst, to.lpTupleLast};
+    for (std::size_t a = 0; a < perPulseArrays; ++a) std::copy_n(sources[a], from.wPulsesCapacity, targets[a]);
+    std::copy_n(from.lpPulsesList, from.wPulsesListCapacity, to.lpPulsesList);
+}
+
+// Pattern subsets: the same rows in storage of at least the source's capacities.
+bool copyPatterns(const SeriesHeader& from, SeriesHeader& to)
+{
+    if (from.selectedSubsetSize == nullptr) return true;
+    if (to.selectedSubsetSize == nullptr || to.wSubsetsCapacity < from.wSubsetsCapacity ||
+        to.wSubsetCapacity < from.wSubsetCapacity) {
+        releaseMemory(to.selectedSubsetSize);
+        releaseMemory(static_cast<void*>(to.selectedSubsetList));
+        to.selectedSubsetList = nullptr;
+        to.selectedSubsetSize = allocateArray<std::int16_t>(std::size_t{from.wSubsetsCapacity} *
+                                                            (std::size_t{from.wSubsetCapacity} + 1));
+        if (to.selectedSubsetSize == nullptr) return false;
+        to.selectedSubsetList = allocateArray<std::int16_t*>(from.wSubsetsCapacity);
+        if (to.selectedSubsetList == nullptr) return false;
+        to.wSubsetsCapacity = from.wSubsetsCapacity;
+        to.wSubsetCapacity = from.wSubsetCapacity;
+        for (std::size_t i = 0; i < to.wSubsetsCapacity; ++i)
+            to.selectedSubsetList[i] = to.selectedSubsetSize + to.wSubsetsCapacity + i * to.wSubsetCapacity;
+    }
+    for (std::size_t i = 0; i < from.wSubsetsCapacity; ++i) {
+        to.selectedSubsetSize[i] = from.selectedSubsetSize[i];
+        std::copy_n(from.selectedSubsetList[i], from.wSubsetCapacity, to.selectedSubsetList[i]);
+    }
+    return true;
+}
+
+} // namespace
+
+SeriesHeader* copySeriesHeader(Window& window, const SeriesHeader& source, SeriesHeader* target)
+{
+    if (target == nullptr) {
+        target = allocateArray<SeriesHeader>(1);
+        if (target == nullptr) {
+            showMessage(window, "Нет памяти для copySeriesHeader!", " copySeriesHeader ");
+            return nullptr;
+        }
+        new (target) SeriesHeader{};
+    }
+    const bool grown = (source.dwMaxSeriesSize <= target->dwMaxSeriesSize &&
+                        source.wPulsesCapacity <= target->wPulsesCapacity) ||
+                       growSampleBlock(*target, source.dwMaxSeriesSize, source.wPulsesCapacity);
+    const bool listed = source.wPulsesListCapacity <= target->wPulsesListCapacity ||
+                        growPulsesList(*target, source.wPulsesListCapacity);
+    if (!grown || !listed || !copyPatterns(source, *target)) {
+        freeSeriesHeader(target);
+        showMessage(window, "Нет памяти для copySeriesHeader!", " copySeriesHeader ");
+        return nullptr;
+    }
+    copyArrays(source, *target);
+    // Every scalar field is the source's; the storage and its capacities stay the target's.
+    SeriesHeader copy = source;
+    for (auto field : {&SeriesHeader::lpPureData, &SeriesHeader::lpNoisyData, &SeriesHeader::lpPositions,
+                       &SeriesHeader::lpDetPositions, &SeriesHeader::lpMinPositions, &SeriesHeader::lpMaxPositions,
+                       &SeriesHeader::lpEtalonNumbers, &SeriesHeader::lpDetEtalonNumbers,
+                       &SeriesHeader::lpFirstSamples, &SeriesHeader::lpLastSamples, &SeriesHeader::lpDetFirstSamples,
+                       &SeriesHeader::lpDetLastSamples, &SeriesHeader::lpSelectedSubset, &SeriesHeader::lpTupleFirst,
+                       &SeriesHeader::lpTupleLast, &SeriesHeader::selectedSubsetSize})
+        copy.*field = target->*field;
+    copy.lpPulsesList = target->lpPulsesList;
+    copy.selectedSubsetList = target->selectedSubsetList;
+    copy.dwMaxSeriesSize = target->dwMaxSeriesSize;
+    copy.wPulsesCapacity = target->wPulsesCapacity;
+    copy.wPulsesListCapacity = target->wPulsesListCapacity;
+    copy.wSubsetsCapacity = target->wSubsetsCapacity;
+    copy.wSubsetCapacity = target->wSubsetCapacity;
+    *target = copy;
+    return target;
+}
+
 void freeSeriesHeader(SeriesHeader* series)
 {
     if (series == nullptr) return;

@@ -86,4 +86,9 @@ SeriesHeader* getCutOffSeriesHeader(Window& window, std::uint16_t alphabetSize, 
 // Releases the record and everything it owns; accepts null.
 void freeSeriesHeader(SeriesHeader* series);
 
+// Makes `target` (or a new record when null) a copy of `source`: every field, sample,
+// per-pulse entry, the pulses list and the pattern subsets. Storage that is too small is
+// enlarged. Null after a failed allocation (message shown, the record passed in released).
+SeriesHeader* copySeriesHeader(Window& window, const SeriesHeader& source, SeriesHeader* target);
+
 } // namespace mirokel

@@ -10,7 +10,8 @@ enum class MessageIcon { none, exclamation, information, question, stop };
 class MessageBox {
 public:
     virtual ~MessageBox() = default;
-    // Shows the box and returns when the user has pressed OK. Texts are UTF-8.
+    // Shows the box and returns when the user has pressed OK. Texts are UTF-8. The worker
+    // threads of a simulation may call it too.
     virtual void showMessage(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
 };
 

@@ -5,6 +5,7 @@ namespace mirokel {
 
 void RecordingMessageBox::showMessage(std::string_view text, std::string_view caption, MessageIcon icon)
 {
+    const std::lock_guard<std::mutex> guard(lock);
     messages.push_back({std::string(text), std::string(caption), icon});
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/window.h"
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,10 +18,14 @@ struct RecordedMessage {
     friend bool operator==(const RecordedMessage&, const RecordedMessage&) = default;
 };
 
+// Safe to call from the worker threads of a simulation.
 class RecordingMessageBox final : public MessageBox {
 public:
     void showMessage(std::string_view text, std::string_view caption, MessageIcon icon) override;
     std::vector<RecordedMessage> messages;
+
+private:
+    std::mutex lock;
 };
 
 class RecordingWindowServices final : public WindowServices {
@@ -48,3 +53,4 @@ private:
 };
 
 } // namespace mirokel
+

@@ -1,0 +1,298 @@
+// The statistical simulation: the error measures, the stepping of the etalon sequence,
+// the tables for every thread count, cancelling, the times, and its refusals and memory
+// failures.
+#include "engine/simulation.h"
+
+#include "engine/chain_searches.h"
+#include "model/series_builder.h"
+#include "model/subsets.h"
+#include "model_fixture.h"
+#include "platform/allocation.h"
+#include "platform/scripted/scripted_clock.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace mirokel {
+namespace {
+
+struct Grid {
+    std::uint16_t firstPulses = 6;
+    std::uint16_t pulseSteps = 3;
+    std::uint16_t pulsesIncrement = 4;
+    std::uint16_t noiseSteps = 3;
+    std::uint16_t noiseInitial = 0;
+    std::uint16_t noiseIncrement = 20;
+    std::int32_t repeats = 4;
+};
+
+// The alphabet, the etalons in use, a series record sized for length 1200, the error
+// tables of a grid, and the context of a run.
+class SimulationBench : public test::AlphabetBench {
+public:
+    explicit SimulationBench(const Grid& grid = {}, std::vector<std::uint16_t> inUse = {1, 2, 3, 4, 5})
+        : list(std::move(inUse)), context{streams, 128, 1, clock, startTime, endTime, {}}
+    {
+        series = getCutOffSeriesHeader(window(), 20, 20, 40, 181, 1200, nullptr);
+        errors = getRestErrHeader(window(), grid.pulseSteps, grid.noiseSteps, grid.repeats, nullptr);
+        initRestErrHeader(window(), grid.pulseSteps, grid.firstPulses, grid.pulsesIncrement, grid.noiseSteps,
+                          grid.noiseInitial, grid.noiseIncrement, grid.repeats, errors);
+    }
+    ~SimulationBench()
+    {
+        freeSeriesHeader(series);
+        freeRestErrHeader(window(), errors);
+    }
+
+    void useTuples(const std::vector<std::vector<std::int32_t>>& candidates, std::size_t selected)
+    {
+        std::vector<std::int32_t> sizes;
+        std::vector<const std::int32_t*> rows;
+        for (const auto& row : candidates) {
+            sizes.push_back(static_cast<std::int32_t>(row.size()));
+            rows.push_back(row.data());
+        }
+        addSomeSelectedSubsetToSeriesHeader(window(), sizes.data(), rows.data(),
+                                            static_cast<std::int32_t>(rows.size()), 10, 10,
+                                            static_cast<std::int32_t>(selected), 4, 1, series);
+    }
+
+    std::int32_t run(std::uint16_t seriesType, std::uint16_t mode, std::uint16_t level = 100)
+    {
+        return statCutoffDavrune(window(), errors, 20, slots, static_cast<std::uint16_t>(list.size()), list.data(),
+                                 seriesType, mode, level, level, series, context);
+    }
+
+    // The tables and what the series record holds of the last series.
+    std::vector<std::int64_t> results() const
+    {
+        std::vector<std::int64_t> r{errors->ifComplete};
+        for (std::int32_t k = 0; k < errors->wNoiseLevels; ++k)
+            for (std::int32_t j = 0; j < errors->wVariousPulses; ++j)
+                r.insert(r.end(), {errors->lpErrors[k][j], errors->lpDetErrors[k][j], errors->lpRecErrors[k][j]});
+        const SeriesHeader& s = *series;
+        r.insert(r.end(), s.lpNoisyData, s.lpNoisyData + s.dwSeriesSize);
+        r.insert(r.end(), s.lpPositions, s.lpPositions + s.wImpulseQuantity);
+        r.insert(r.end(), s.lpDetPositions, s.lpDetPositions + s.wDetPulses);
+        r.insert(r.end(), s.lpDetEtalonNumbers, s.lpDetEtalonNumbers + s.wDetPulses);
+        r.insert(r.end(), {s.wDetPulses, s.wDetTuples, s.wDetSubset, s.wSelectedSubsetSize, streams.wNoiseSeed,
+                           streams.wSeedPlacement});
+        return r;
+    }
+
+    std::vector<std::uint16_t> list;
+    SeriesHeader* series = nullptr;
+    RestErrorHeader* errors = nullptr;
+    ScriptedClock clock;
+    std::int64_t startTime = 0;
+    std::int64_t endTime = 0;
+    SimulationContext context;
+};
+
+TEST(RestoringError, ComparesThePureSeriesWithTheReconstruction)
+{
+    test::AlphabetBench bench;
+    std::vector<std::uint16_t> sequence(30, 3);
+    SeriesHeader* s = getCutOffSeries(bench.window(), 20, bench.slots, 20, 40, 181, 1200, 18, sequence, 128, 100,
+                                      nullptr, bench.streams);
+    std::int32_t energy = 0;
+    for (int k = 0; k < 1200; ++k) energy += s->lpPureData[k] * s->lpPureData[k];
+    EXPECT_EQ(restoringError(bench.window(), *s), energy) << "nothing detected: r is 0 everywhere";
+
+    const std::uint16_t list[] = {3};
+    ChainsHeader* chains = getChainsHeader(bench.window(), 10, 30, nullptr);
+    detectKnownCount(bench.window(), bench.slots, 1, list, 40, 181, 100, chains, s);
+    EXPECT_EQ(restoringError(bench.window(), *s), 0) << "every pulse found whole";
+
+    // A pulse recognised as no etalon (−1) reconstructs zeros; a cut pulse only its part.
+    s->lpDetEtalonNumbers[0] = -1;
+    s->lpDetFirstSamples[1] = 5;
+    std::int32_t missing = 0;
+    for (int j = 0; j < 20; ++j) missing += bench.slots[2].lpData[j] * bench.slots[2].lpData[j];
+    for (int j = 0; j < 5; ++j) missing += bench.slots[2].lpData[j] * bench.slots[2].lpData[j];
+    EXPECT_EQ(restoringError(bench.window(), *s), missing);
+
+    // Overlapping windows: the later pulse owns the shared samples, zeros outside its cut.
+    s->lpDetEtalonNumbers[0] = 3;
+    s->lpDetFirstSamples[1] = 0;
+    s->lpDetPositions[1] = static_cast<std::int16_t>(s->lpDetPositions[0] + 10);
+    s->lpDetFirstSamples[1] = 15;
+    const std::int32_t first = s->lpPositions[0];
+    std::vector<std::int32_t> r(1200, 0);
+    for (int j = 0; j < 20; ++j) r[first + j] = bench.slots[2].lpData[j];
+    for (int j = 0; j < 20; ++j) r[first + 10 + j] = j >= 15 ? bench.slots[2].lpData[j] : 0;
+    for (int i = 2; i < 18; ++i)
+        for (int j = 0; j < 20; ++j) r[s->lpDetPositions[i] + j] = bench.slots[2].lpData[j];
+    std::int32_t expected = 0;
+    for (int k = 0; k < 1200; ++k) expected += (s->lpPureData[k] - r[k]) * (s->lpPureData[k] - r[k]);
+    EXPECT_EQ(restoringError(bench.window(), *s), expected);
+    freeChainsHeader(bench.window(), chains);
+    freeSeriesHeader(s);
+}
+
+TEST(DetectionError, IsTheRoundedScaledMeanOfTheComparedStarts)
+{
+    test::AlphabetBench bench;
+    SeriesHeader* s = getCutOffSeriesHeader(bench.window(), 20, 20, 40, 181, 1200, nullptr);
+    const std::int16_t truth[] = {100, 300, 500, 700, 900};
+    const std::int16_t found[] = {101, 300, 497, 0, 0};
+    std::copy_n(truth, 5, s->lpPositions);
+    std::copy_n(found, 5, s->lpDetPositions);
+    // H = 1 + 0 + 9 over the three found pulses: (5 + 256·10) / 10 = 256.
+    EXPECT_EQ(detectionError(*s, 5, 3), 256);
+    EXPECT_EQ(detectionError(*s, 5, 0), 0);
+    s->lpDetPositions[0] = -32768; // far off: H needs more than 32 bits once scaled
+    EXPECT_EQ(detectionError(*s, 1, 1), (1 + 256LL * 32868 * 32868) / 2);
+    freeSeriesHeader(s);
+}
+
+// Recognition with 3 etalons and 10 repeats changes the series etalon every 3 repeats;
+// joint detection with K = 5 and 100 repeats turns its odometer at repeats 3, 6, 9, ….
+TEST(Simulation, EtalonSequenceStepsWithTheChangePeriod)
+{
+    {
+        SimulationBench bench({18, 1, 1, 1, 20, 5, 10}, {4, 7, 9});
+        std::vector<std::int16_t> etalons;
+        bench.context.control.progress = [&](std::int64_t, std::int64_t) {
+            if (etalons.size() < 10) etalons.push_back(bench.series->lpEtalonNumbers[0]);
+        };
+        ASSERT_EQ(bench.run(1, 2), 1);
+        EXPECT_EQ(etalons, (std::vector<std::int16_t>{4, 4, 4, 7, 7, 7, 9, 9, 9, 4}));
+    }
+    {
+        SimulationBench bench({5, 1, 1, 1, 20, 5, 100}, {2, 3});
+        bench.series = getCutOffSeriesHeader(bench.window(), 20, 20, 40, 181, 400, bench.series); // K = 5 fits
+        std::vector<std::int16_t> first, second;
+        bench.context.control.progress = [&](std::int64_t, std::int64_t) {
+            first.push_back(bench.series->lpEtalonNumbers[0]);
+            second.push_back(bench.series->lpEtalonNumbers[1]);
+        };
+        ASSERT_EQ(bench.run(2, 4, 75), 1);
+        ASSERT_GE(first.size(), 10u);
+        EXPECT_EQ(std::vector<std::int16_t>(first.begin(), first.begin() + 10),
+                  (std::vector<std::int16_t>{2, 2, 2, 3, 3, 3, 2, 2, 2, 3}));
+        EXPECT_EQ(std::vector<std::int16_t>(second.begin(), second.begin() + 10),
+                  (std::vector<std::int16_t>{2, 2, 2, 2, 2, 2, 3, 3, 3, 3}));
+    }
+}
+
+TEST(Simulation, OneRepeatStoresThatSeriesErrors)
+{
+    SimulationBench bench({12, 1, 1, 1, 30, 5, 1});
+    ASSERT_EQ(bench.run(4, 1), 1);
+    EXPECT_EQ(bench.errors->ifComplete, 1);
+    EXPECT_EQ(bench.errors->lpErrors[0][0], restoringError(bench.window(), *bench.series));
+    EXPECT_EQ(bench.errors->lpDetErrors[0][0],
+              detectionError(*bench.series, 12, bench.series->wDetPulses) / 128);
+    EXPECT_EQ(bench.startTime, 1'000'000);
+    EXPECT_EQ(bench.endTime, 1'000'001);
+    EXPECT_STREQ(bench.errors->lpTaskName, "detection");
+    EXPECT_STREQ(bench.errors->lpSeriesName, "unknown number of whole pulses");
+}
+
+// The tables, the series left behind and the streams are the same for 1, 2 and 8 threads,
+// in every processing mode.
+TEST(Simulation, ResultsDoNotDependOnTheThreadCount)
+{
+    struct Case {
+        const char* what;
+        std::uint16_t seriesType, mode, level;
+    };
+    const Case cases[] = {
+        {"detection, unknown count", 4, 1, 100},
+        {"joint detection, cut-off pulses", 8, 4, 75},
+        {"known-count detection", 1, 1, 100},
+        {"recognition, known count", 1, 2, 100},
+        {"recognition, unknown count", 4, 2, 100},
+        {"tuple detection, known count", 36, 36, 100},
+        {"tuple recognition, known count", 36, 40, 100},
+        {"tuple recognition, unknown count", 40, 40, 100},
+    };
+    const std::vector<std::vector<std::int32_t>> tuples{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
+    for (const Case& c : cases) {
+        std::vector<std::vector<std::int64_t>> outcomes;
+        for (std::uint32_t threads : {1u, 2u, 8u}) {
+            SimulationBench bench;
+            bench.useTuples(tuples, 2);
+            bench.context.control.threads = threads;
+            ASSERT_EQ(bench.run(c.seriesType, c.mode, c.level), 1) << c.what;
+            EXPECT_TRUE(bench.scripted.messages().empty()) << c.what;
+            outcomes.push_back(bench.results());
+        }
+        EXPECT_EQ(outcomes[0], outcomes[1]) << c.what << ": 2 threads";
+        EXPECT_EQ(outcomes[0], outcomes[2]) << c.what << ": 8 threads";
+    }
+}
+
+TEST(Simulation, TupleRecognitionCountsMisrecognisedSeries)
+{
+    // Noise-free: every series is recognised; at noise 400 some are not.
+    SimulationBench bench({8, 1, 1, 2, 0, 400, 9});
+    bench.useTuples({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, 1);
+    ASSERT_EQ(bench.run(36, 40), 1);
+    EXPECT_EQ(bench.errors->lpRecErrors[0][0], 0);
+    EXPECT_GT(bench.errors->lpRecErrors[1][0], 0);
+    EXPECT_EQ(bench.series->wSelectedSubsetSize, 3) << "the selected subset size is given back";
+}
+
+TEST(Simulation, CancelStopsBetweenSeriesAndKeepsTheTables)
+{
+    for (std::uint32_t threads : {1u, 2u}) {
+        SimulationBench bench;
+        bench.errors->lpErrors[0][0] = 777;
+        std::atomic<bool> cancel{false};
+        std::int64_t calls = 0;
+        bench.context.control.cancel = &cancel;
+        bench.context.control.threads = threads;
+        bench.context.control.progress = [&](std::int64_t done, std::int64_t total) {
+            EXPECT_EQ(total, 36);
+            EXPECT_LE(done, total);
+            if (++calls == 5) cancel = true;
+        };
+        EXPECT_EQ(bench.run(4, 1), 0);
+        EXPECT_EQ(bench.errors->ifComplete, 0);
+        EXPECT_EQ(bench.errors->lpErrors[0][0], 777);
+        EXPECT_TRUE(bench.scripted.messages().empty());
+    }
+}
+
+TEST(Simulation, RefusalsAndMemoryFailuresShowTheirMessages)
+{
+    {
+        SimulationBench bench;
+        SimulationContext& context = bench.context;
+        EXPECT_EQ(statCutoffDavrune(bench.window(), nullptr, 20, bench.slots, 5, bench.list.data(), 4, 1, 100, 100,
+                                    bench.series, context),
+                  0);
+        EXPECT_EQ(bench.run(36, 36), 0) << "a tuple series without a selected subset";
+        ASSERT_EQ(bench.scripted.messages().size(), 2u);
+        EXPECT_EQ(bench.scripted.messages()[0],
+                  (RecordedMessage{"Absence of RestoreErrorHeader!", "statCutoffDavrune", MessageIcon::none}));
+        EXPECT_EQ(bench.scripted.messages()[1],
+                  (RecordedMessage{"Error: selected Subset is absence!", " About selectedSubset ", MessageIcon::none}));
+    }
+    std::vector<std::string> seen;
+    for (int k = 1; k < 12; ++k) {
+        SimulationBench bench;
+        bench.useTuples({{1, 2}, {3, 4}}, 1);
+        const std::int64_t live = liveAllocations();
+        failAllocationAt(k);
+        const std::int32_t result = bench.run(36, 40);
+        failAllocationAt(0);
+        EXPECT_EQ(liveAllocations(), live);
+        for (const RecordedMessage& m : bench.scripted.messages()) seen.push_back(m.caption + m.text);
+        if (result == 1) break;
+    }
+    const std::vector<std::string> expected{" getChainsHeader Нет памяти для newChainsHeader!",
+                                            " About ChainsHeader Error getChainsHeader!"};
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(seen.begin(), seen.begin() + 2), expected);
+    auto contains = [&](const std::string& m) { return std::find(seen.begin(), seen.end(), m) != seen.end(); };
+    EXPECT_TRUE(contains(" About statCutoffDavrune Ошибка lpEtalonNumbersList!"));
+    EXPECT_TRUE(contains(" About selectedSubset Ошибка selectedSubsetList!"));
+    EXPECT_TRUE(contains(" About selectedSubset Ошибка selectedSubset!"));
+}
+
+} // namespace
+} // namespace mirokel
