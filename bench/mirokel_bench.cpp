@@ -3,11 +3,16 @@
 // with the fast routine and with its direct transcription, and reports series per second
 // for both and their ratio (single thread).
 //
+// The simulation scenarios run the statistical simulation over the default grid on every
+// core and report its duration.
+//
 // Usage: mirokel-bench [--seconds S] [--fast-only] [scenario …]
 //        (default: every scenario, 2 s for each routine)
 #include "direct_searches.h"
 #include "engine/chain_searches.h"
+#include "engine/simulation.h"
 #include "model/series_builder.h"
+#include "model/subsets.h"
 #include "platform/scripted/scripted_window.h"
 
 #include <algorithm>
@@ -18,6 +23,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -133,6 +139,61 @@ bool runScenario(const Scenario& scenario, double seconds, bool withDirect)
     return bench.quiet();
 }
 
+// ---- Simulations over the default grid ----------------------------------------------------
+// Pulse counts 6 … 30, 29 noise levels from 0 in steps of 5, 100 repeats, length 1200:
+// 72 500 series built in order and processed on every core.
+
+struct SimulationScenario {
+    const char* name;
+    const char* description;
+    std::uint16_t seriesType;
+    std::uint16_t processingMode;
+    std::uint16_t energyLevel;
+    std::uint16_t etalons; // etalons in use: 1 … etalons
+};
+
+const SimulationScenario simulations[] = {
+    {"simulate-detect-unknown-whole", "detection of whole pulses, unknown count", 4, 1, 100, 1},
+    {"simulate-joint-cutoff", "joint detection of cut-off pulses (25% lost), 20 etalons", 8, 4, 75, 20},
+    {"simulate-tuples-known", "recognition of 3 tuples of 3 etalons, known count", 36, 40, 100, 9},
+    {"simulate-tuples-unknown", "recognition of 3 tuples of 3 etalons, unknown count", 40, 40, 100, 9},
+};
+
+bool runSimulation(const SimulationScenario& scenario, std::uint32_t threads)
+{
+    ScriptedWindow scripted;
+    Window& window = scripted.window();
+    RandomStreams streams;
+    std::array<PulseHeader, alphabetSlots> slots{};
+    makeAlphabet(window, 128, alphabetSlots, impulseSize, slots, streams.wSeedRandomEtalons);
+    std::vector<std::uint16_t> list;
+    for (std::uint16_t k = 1; k <= scenario.etalons; ++k) list.push_back(k);
+    SeriesHeader* series = getCutOffSeriesHeader(window, alphabetSlots, impulseSize, tmin, tmax, seriesLength, nullptr);
+    const std::int32_t tuples[3][3] = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
+    const std::int32_t sizes[3] = {3, 3, 3};
+    const std::int32_t* rows[3] = {tuples[0], tuples[1], tuples[2]};
+    addSomeSelectedSubsetToSeriesHeader(window, sizes, rows, 3, 10, 10, 1, 4, 1, series);
+    RestErrorHeader* errors = getRestErrHeader(window, 25, 29, 100, nullptr);
+    initRestErrHeader(window, 25, 6, 1, 29, 0, 5, 100, errors);
+    SystemClock clock;
+    std::int64_t start = 0, end = 0;
+    SimulationContext context{streams, 128, 1, clock, start, end, {threads, {}, nullptr}};
+
+    const auto begin = Clock::now();
+    const std::int32_t complete = statCutoffDavrune(window, errors, alphabetSlots, slots,
+                                                    static_cast<std::uint16_t>(list.size()), list.data(),
+                                                    scenario.seriesType, scenario.processingMode, scenario.energyLevel,
+                                                    scenario.energyLevel, series, context);
+    const double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
+    std::printf("%-30s %7.2f s   %9.1f series/s   %u threads   (%s)\n", scenario.name, seconds, 72500 / seconds,
+                threads, scenario.description);
+    std::fflush(stdout);
+    freeRestErrHeader(window, errors);
+    freeSeriesHeader(series);
+    releaseAlphabet(slots, alphabetSlots);
+    return complete == 1 && scripted.messages().empty();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -152,10 +213,14 @@ int main(int argc, char** argv)
             chosen.emplace_back(argv[i]);
         }
     }
+    auto wanted = [&](const char* name) {
+        return chosen.empty() || std::find(chosen.begin(), chosen.end(), name) != chosen.end();
+    };
     bool ok = true;
-    for (const Scenario& scenario : scenarios) {
-        if (!chosen.empty() && std::find(chosen.begin(), chosen.end(), scenario.name) == chosen.end()) continue;
-        ok = runScenario(scenario, seconds, withDirect) && ok;
-    }
+    for (const Scenario& scenario : scenarios)
+        if (wanted(scenario.name)) ok = runScenario(scenario, seconds, withDirect) && ok;
+    const std::uint32_t threads = std::max(1u, std::thread::hardware_concurrency());
+    for (const SimulationScenario& scenario : simulations)
+        if (wanted(scenario.name)) ok = runSimulation(scenario, threads) && ok;
     return ok ? 0 : 1;
 }
