@@ -8,6 +8,7 @@
 #include "model/params_header.h"
 #include "model/random_streams.h"
 #include "model/series_header.h"
+#include "platform/rect.h"
 
 #include <array>
 #include <cstdint>
@@ -38,6 +39,9 @@ constexpr std::uint16_t detection = 1, recognition = 2, jointDetection = 4, seri
 namespace processing_mode {
 constexpr std::uint16_t tupleDetection = 36, tupleRecognition = 40;
 } // namespace processing_mode
+
+constexpr std::int32_t dwReservedSubsetsMax = 10; // reserved subsets kept at most
+constexpr std::int32_t subsetMembersMax = 10;     // members of a composed subset
 
 struct AppState {
     // ---- Random source ----
@@ -134,6 +138,52 @@ struct AppState {
     ChainsHeader* lpChainsHeader = nullptr;
     RestErrorHeader* lpRestErrorHeader = nullptr;
     ParamsHeader* lpParamsHeader = nullptr;
+
+    // ---- Layout of the last paint (inclusive rectangles) ----
+    std::int32_t dwLineHeight = 0;          // text line height of the window font
+    std::int32_t dwCharWidth = 0;           // average character width of the window font
+    Rect rcGraph;                           // graph area of the current view
+    std::uint16_t wCellWidth = 0, wCellHeight = 0;           // one alphabet cell
+    std::uint16_t wCellInnerWidth = 0, wCellInnerHeight = 0; // cell less 10 pixels
+    std::array<Rect, alphabetSlots> arcAlphabetCells{};
+    Rect rcExitButton, rcNextButton, rcRestartButton, rcSelectAllButton, rcUnselectAllButton;
+    Rect rcButtonColumn;                    // upper part of the button column
+    std::int32_t dwSelectAllShown = 1;      // 1 "Select All", 0 "Unselect All"
+    Rect rcSeriesLengthBox, rcNoiseBox, rcLostDataBox;
+    std::array<Rect, 3> arcSeriesLengthOptions{}, arcNoiseOptions{}, arcLostDataOptions{};
+
+    // ---- Subset selection panel ----
+    std::int32_t dwSubsetCapacity = 0;      // member slots: 0 until the storage exists, then 10
+    std::int32_t dwSubsetSize = 0;          // members composed
+    std::int32_t* selectedSubset = nullptr; // etalon numbers of the members; the marks follow
+    std::int32_t* adwSubsetMarks = nullptr; // 1 when the member is marked
+    Rect* possibleSubsetRect = nullptr;     // slot rectangles of the strip
+    std::int32_t dwReservedCapacity = 0;    // reserved subsets that can be kept (then 10)
+    std::int32_t dwReservedCount = 0;       // reserved subsets kept
+    std::int32_t* selectedSubsetArraySize = nullptr; // members of each reserved subset
+    std::int32_t** lpReservedSubsets = nullptr;      // rows of dwSubsetCapacity + 1 members
+    Rect** possibleSubsetArrayRect = nullptr;        // rows of member rectangles, then the frame
+    Rect* lpReservedListRect = nullptr;     // one per reserved subset, from the result views
+    std::int32_t dwCurrentReserved = 0;     // 1-based current reserved subset (0 none)
+    std::int32_t dwJustAccepted = 0;        // after " Accept " or " Clear All " until the next paint
+    std::array<Rect, alphabetSlots> arcSubsetCells{};
+    Rect rcSubsetStrip;
+    Rect* ButtonsWhileSelectedSubsetRect = nullptr;
+    std::int32_t dwPanelButtons = 0;        // 4 plain panel, 6 tuple panel
+
+    // ---- Repaint flags of the mouse handling ----
+    std::int32_t dwRepaintSeriesLengthBox = 0;
+    std::int32_t dwRepaintNoiseBox = 0;
+    std::int32_t dwRepaintLostDataBox = 0;
+    std::int32_t dwRepaintButtonColumn = 0;
+    std::int32_t dwPreviousEtalon = 0;
+
+    // ---- Statistical simulation times ----
+    std::int64_t dwSimStartTime = 0;        // seconds
+    std::int64_t dwSimEndTime = 0;
+
+    // ---- Window resources ----
+    std::int32_t dwButtonImagesLoaded = 0;  // the five button faces exist
 
     // ---- Dialog working copies ----
     std::int32_t dwSeriesLengthInput = 0;

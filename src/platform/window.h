@@ -1,7 +1,9 @@
 // The handle that the core passes around where the window system is needed: the owner
-// of message boxes and the window's services. Both references outlive every call.
+// of message boxes, the window's services and its dialogs. The references outlive every
+// call.
 #pragma once
 
+#include "platform/dialogs.h"
 #include "platform/message_box.h"
 #include "platform/window_services.h"
 
@@ -13,6 +15,7 @@ namespace mirokel {
 struct Window {
     MessageBox& messageBox;
     WindowServices& services;
+    Dialogs& dialogs;
 };
 
 inline void showMessage(Window& window, std::string_view text, std::string_view caption,

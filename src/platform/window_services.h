@@ -1,6 +1,9 @@
-// What commands and records may ask of the main window besides drawing.
+// What commands and records may ask of the main window besides drawing and dialogs.
 #pragma once
 
+#include "platform/rect.h"
+
+#include <cstdint>
 #include <string_view>
 
 namespace mirokel {
@@ -8,7 +11,23 @@ namespace mirokel {
 class WindowServices {
 public:
     virtual ~WindowServices() = default;
-    // Sets the text of the one-line Tmin entry (child id 225) of the series parameters view.
+
+    // Marks a rectangle of the client area for repaint, erasing its background first when
+    // `erase` is set. Right and bottom are exclusive, as for the window system's
+    // invalidation (stored hit rectangles are inclusive, so callers add 1 where they say).
+    virtual void invalidate(const Rect& area, bool erase) = 0;
+    // Marks the whole client area for repaint with erase.
+    virtual void invalidateAll() = 0;
+    // Asks the main window to close; shutdown follows.
+    virtual void closeWindow() = 0;
+    // Sets the check mark of a menu item.
+    virtual void checkMenuItem(std::uint16_t id, bool checked) = 0;
+    // Loads one of the five button faces (resource 101, 102, 103, 108, 109); false when
+    // it cannot be had.
+    virtual bool loadButtonImage(std::uint16_t resourceId) = 0;
+    // Creates the one-line Tmin entry (child id 225, text "Tmin Text", size 0).
+    virtual void createTminEdit() = 0;
+    // Sets the text of the Tmin entry.
     virtual void setTminEditText(std::string_view text) = 0;
 };
 

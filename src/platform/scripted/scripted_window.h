@@ -1,10 +1,14 @@
-// The headless window: message boxes and window-service calls are recorded for tests and
-// for the batch command line instead of being shown.
+// The headless window: message boxes, window-service calls and repaint requests are
+// recorded, and dialogs are answered from a queue of scripted answers, for tests and for
+// the batch command line.
 #pragma once
 
 #include "platform/window.h"
 
+#include <deque>
+#include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,13 +32,58 @@ private:
     std::mutex lock;
 };
 
+struct RecordedInvalidation {
+    Rect area;  // right and bottom exclusive; the whole client area is {0, 0, -1, -1}
+    bool erase;
+
+    friend bool operator==(const RecordedInvalidation&, const RecordedInvalidation&) = default;
+};
+
 class RecordingWindowServices final : public WindowServices {
 public:
+    void invalidate(const Rect& area, bool erase) override;
+    void invalidateAll() override;
+    void closeWindow() override;
+    void checkMenuItem(std::uint16_t id, bool checked) override;
+    bool loadButtonImage(std::uint16_t resourceId) override;
+    void createTminEdit() override;
     void setTminEditText(std::string_view text) override;
+
+    std::vector<RecordedInvalidation> invalidations;
+    std::map<std::uint16_t, bool> menuChecks;
+    std::set<std::uint16_t> missingImages; // button faces that fail to load
+    std::vector<std::uint16_t> loadedImages;
+    bool closeRequested = false;
+    bool tminEditCreated = false;
     std::string tminEditText = "Tmin Text";
 };
 
-// Owns one of each recorder and hands out the Window handle over them.
+// One scripted answer to a dialog: the clicks on radio buttons and check boxes, in order,
+// the texts typed into edits, and OK or Cancel.
+struct DialogAnswer {
+    std::vector<std::int32_t> clicks;
+    std::map<std::int32_t, std::string> texts;
+    bool ok = true;
+};
+
+// Answers dialogs in the order they open. A dialog without a queued answer is cancelled.
+// Input the dialog refuses on OK is reported as a message box and the dialog cancelled.
+class ScriptedDialogs final : public Dialogs {
+public:
+    explicit ScriptedDialogs(MessageBox& refusals) : refusals(refusals) {}
+
+    bool runDialog(const DialogDescription& description, DialogValues& values, const DialogClick& onClick,
+                   const DialogCheck& onOk) override;
+
+    std::deque<DialogAnswer> answers;
+    std::vector<std::string> titles;    // the dialogs shown, in order
+    std::vector<DialogValues> shown;    // what each showed when it opened
+
+private:
+    MessageBox& refusals;
+};
+
+// Owns one of each and hands out the Window handle over them.
 class ScriptedWindow {
 public:
     ScriptedWindow() = default;
@@ -47,10 +96,10 @@ public:
 
     RecordingMessageBox messageBox;
     RecordingWindowServices services;
+    ScriptedDialogs dialogs{messageBox};
 
 private:
-    Window handle{messageBox, services};
+    Window handle{messageBox, services, dialogs};
 };
 
 } // namespace mirokel
-
