@@ -16,13 +16,13 @@ int main()
     for (const RecordedMessage& message : scripted.messages())
         std::fprintf(stderr, "[%s] %s\n", message.caption.c_str(), message.text.c_str());
     if (!started) {
-        shutDownApplication(state);
+        shutDownApplication(scripted.window(), state);
         return 1;
     }
 
     std::fputs(describeAlphabet(state.aEtalons, state.wAlphabetSize).c_str(), stdout);
     std::fputs("\n", stdout);
     if (state.lpSeriesHeader != nullptr) std::fputs(describeSeries(*state.lpSeriesHeader).c_str(), stdout);
-    shutDownApplication(state);
+    shutDownApplication(scripted.window(), state);
     return 0;
 }

@@ -95,6 +95,16 @@ void setListFromInUseFlags(AppState& s)
     }
 }
 
+void deriveStatView(AppState& s)
+{
+    const bool summary = s.dwViewCase == 2;
+    switch (s.dwHandlingCase) {
+    case 2: s.dwStatView = summary ? 3 : 2; break;
+    case 3: s.dwStatView = s.dwBoundsIncluded != 0 ? (summary ? 13 : 12) : (summary ? 5 : 4); break;
+    default: s.dwStatView = summary ? 1 : 0; break;
+    }
+}
+
 void applyStartupSettings(AppState& s)
 {
     s.wSeriesType = series_type::fixedTuples;

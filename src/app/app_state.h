@@ -229,6 +229,9 @@ void deriveEnergyLevels(AppState& state);
 void setInUseFlagsFromList(AppState& state);
 void setListFromInUseFlags(AppState& state);
 
+// dwStatView from the handling case, the view case and whether bounds are included.
+void deriveStatView(AppState& state);
+
 // The start-up values that need no window: task and series type, processing mode, etalons
 // in use, view mode, series length and pulse counts, noise and lost-data levels. The
 // required list must already hold wRequiredCapacity entries.

@@ -1,6 +1,10 @@
 // The ordered start-up and shutdown sequences of the application state.
 #include "app/startup.h"
 
+#include "app/command_ids.h"
+#include "app/subset_panel_state.h"
+#include "engine/chains_header.h"
+#include "engine/rest_error_header.h"
 #include "model/series_builder.h"
 #include "model/subsets.h"
 #include "platform/allocation.h"
@@ -36,6 +40,32 @@ void buildFirstSeries(Window& window, AppState& s)
     }
 }
 
+// The five button faces, in the order they are loaded, with the names their failure gives.
+struct ButtonFace {
+    std::uint16_t resource;
+    const char* name;
+};
+constexpr ButtonFace buttonFaces[] = {
+    {103, "ButtonStart"}, {102, "ButtonExit"}, {101, "IDB_BITMAP1"}, {109, "IDB_BITMAP5"}, {108, "IDB_BITMAP4"}};
+
+bool loadButtonFaces(Window& window)
+{
+    for (const ButtonFace& face : buttonFaces) {
+        if (window.services.loadButtonImage(face.resource)) continue;
+        showMessage(window, formatText("No Bitmap <%s>", face.name), "Fatal Error");
+        return false;
+    }
+    return true;
+}
+
+void checkStartupMenuItems(Window& window)
+{
+    for (const std::uint16_t item : command::seriesTypeItems) window.services.checkMenuItem(item, false);
+    window.services.checkMenuItem(command::fixedTuples, true);
+    for (const std::uint16_t item : command::taskTypeItems) window.services.checkMenuItem(item, false);
+    window.services.checkMenuItem(command::recognition, true);
+}
+
 } // namespace
 
 bool allocateEtalonSequences(Window& window, AppState& s, std::uint16_t size)
@@ -57,6 +87,8 @@ bool allocateEtalonSequences(Window& window, AppState& s, std::uint16_t size)
 
 bool startApplication(Window& window, AppState& s)
 {
+    if (!loadButtonFaces(window)) return false;
+    s.dwButtonImagesLoaded = 1;
     releaseAlphabet(s.aEtalons, s.wAlphabetSize);
     s.dwAlphabetReady = makeAlphabet(window, s.wAmplitude, s.wAlphabetSize, s.wImpulseSize, s.aEtalons,
                                      s.streams.wSeedRandomEtalons);
@@ -65,16 +97,20 @@ bool startApplication(Window& window, AppState& s)
     s.wRequiredCount = s.wRequiredCapacity = s.wAlphabetSize;
     s.lpRequiredList = getRequiredList(window, s.wRequiredCount, s.lpRequiredList);
 
+    checkStartupMenuItems(window);
     applyStartupSettings(s);
     if (!allocateEtalonSequences(window, s, s.wMaxPulses)) return false;
     s.wChainsDepth = 10;
     s.wChainsLength = s.wMaxPulses;
+    s.lpChainsHeader = getChainsHeader(window, s.wChainsDepth, s.wChainsLength, s.lpChainsHeader);
     buildFirstSeries(window, s);
+    window.services.createTminEdit();
     return true;
 }
 
-void shutDownApplication(AppState& s)
+void shutDownApplication(Window& window, AppState& s)
 {
+    s.dwButtonImagesLoaded = 0;
     releaseAlphabet(s.aEtalons, s.wAlphabetSize);
     freeRequiredList(s.lpRequiredList);
     s.lpRequiredList = nullptr;
@@ -82,6 +118,11 @@ void shutDownApplication(AppState& s)
     releaseEtalonSequences(s);
     freeSeriesHeader(s.lpSeriesHeader);
     s.lpSeriesHeader = nullptr;
+    freeChainsHeader(window, s.lpChainsHeader);
+    s.lpChainsHeader = nullptr;
+    freeRestErrHeader(window, s.lpRestErrorHeader);
+    s.lpRestErrorHeader = nullptr;
+    releaseSubsetPanel(s);
     freeParamsHeader(s.lpParamsHeader);
     s.lpParamsHeader = nullptr;
 }

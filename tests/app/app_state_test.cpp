@@ -266,7 +266,7 @@ protected:
     ~StartupTest() override
     {
         failAllocationAt(0);
-        shutDownApplication(state);
+        shutDownApplication(scripted.window(), state);
         EXPECT_EQ(liveAllocations(), liveBefore) << "shutdown releases every owned object";
     }
 
@@ -392,7 +392,7 @@ TEST(StartupOutOfMemoryTest, EveryFailingAllocationIsReportedAndShutdownLeaksNot
         } else {
             EXPECT_FALSE(scripted.messages().empty()) << "failing allocation " << k << " was not reported";
         }
-        shutDownApplication(state);
+        shutDownApplication(scripted.window(), state);
         EXPECT_EQ(state.lpSeriesHeader, nullptr);
         EXPECT_EQ(state.lpRequiredList, nullptr);
         EXPECT_EQ(state.lpEtalonSequence, nullptr);

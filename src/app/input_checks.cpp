@@ -1,0 +1,92 @@
+// Checks of typed input.
+#include "app/input_checks.h"
+
+#include "platform/window.h"
+
+namespace mirokel {
+
+namespace {
+
+struct Bounds {
+    std::int64_t least;
+    std::int64_t greatest;
+};
+
+// Pulse counts a series of this geometry can hold; the least raised to 1.
+Bounds pulseCountBounds(std::int64_t length, std::int64_t tmin, std::int64_t tmax, std::int64_t impulseSize)
+{
+    const std::int64_t least = (length + impulseSize - 1) / tmax;
+    return {least == 0 ? 1 : least, (length - impulseSize + tmin) / tmin};
+}
+
+std::string text(const char* format, long long a, long long b = 0, long long c = 0)
+{
+    return formatText(format, a, b, c);
+}
+
+} // namespace
+
+std::string checkSeriesGeometryInput(std::int64_t length, std::int64_t tmin, std::int64_t tmax,
+                                     std::int64_t impulseSize)
+{
+    if (tmin < 1) return "Tmin must be at least 1.";
+    if (tmax < tmin) return text("Tmax (%lld) must not be below Tmin (%lld).", tmax, tmin);
+    if (tmax < impulseSize)
+        return text("Tmax (%lld) must not be below the pulse length (%lld): the series could not be covered.", tmax,
+                    impulseSize);
+    if (length < impulseSize || length > maxSeriesLengthInput)
+        return text("The series length (%lld) must lie between the pulse length (%lld) and %lld.", length,
+                    impulseSize, maxSeriesLengthInput);
+    const Bounds b = pulseCountBounds(length, tmin, tmax, impulseSize);
+    if (b.least > b.greatest)
+        return text("No pulse count fits a series of %lld samples with Tmin %lld and Tmax %lld.", length, tmin, tmax);
+    return {};
+}
+
+std::string checkNoiseLevelInput(std::int64_t level)
+{
+    if (level < 0 || level > maxNoiseLevelInput)
+        return text("The noise level (%lld) must lie between 0 and %lld.", level, maxNoiseLevelInput);
+    return {};
+}
+
+std::string checkEtalonNumberInput(std::int64_t number, std::int64_t alphabetSize)
+{
+    if (number < 1 || number > alphabetSize)
+        return text("The etalon number (%lld) must lie between 1 and %lld.", number, alphabetSize);
+    return {};
+}
+
+std::string checkSimulationGridInput(std::int64_t pulsesFrom, std::int64_t pulsesTo, std::int64_t noiseInitial,
+                                     std::int64_t noiseSteps, std::int64_t noiseIncrement, std::int64_t repeats,
+                                     std::int64_t length, std::int64_t tmin, std::int64_t tmax,
+                                     std::int64_t impulseSize)
+{
+    if (noiseSteps < 2) return "The simulation needs at least 2 noise steps.";
+    if (repeats < 1) return "The number of repeats must be at least 1.";
+    const std::int64_t highest = noiseInitial + noiseIncrement * (noiseSteps - 1);
+    if (noiseInitial < 0 || highest > maxNoiseLevelInput)
+        return text("The noise levels run from %lld to %lld; they must lie between 0 and %lld.", noiseInitial, highest,
+                    maxNoiseLevelInput);
+    if (!checkSeriesGeometryInput(length, tmin, tmax, impulseSize).empty())
+        return checkSeriesGeometryInput(length, tmin, tmax, impulseSize);
+    const Bounds b = pulseCountBounds(length, tmin, tmax, impulseSize);
+    if (pulsesFrom > pulsesTo || pulsesFrom < b.least || pulsesTo > b.greatest)
+        return text("The pulse counts must run upward within %lld … %lld for this series.", b.least, b.greatest) +
+               text(" (from %lld to %lld was given)", pulsesFrom, pulsesTo);
+    return {};
+}
+
+std::string checkUpperBoundInput(double bound)
+{
+    if (!(bound >= 0.001)) return "The upper bound must be at least 0.001.";
+    return {};
+}
+
+std::string checkInitPositionInput(std::int64_t position)
+{
+    if (position < 1 || position > 65535) return "The subset init position must be at least 1.";
+    return {};
+}
+
+} // namespace mirokel
