@@ -73,4 +73,33 @@ std::string describeSeries(const SeriesHeader& s)
     return text + plotSamples(s.lpNoisyData, s.dwSeriesSize);
 }
 
+std::string describeChains(const ChainsHeader& h, std::int32_t shown, std::int32_t impulseSize)
+{
+    std::string text = formatText("Best chains (%s, %s):\n", h.lpTaskName != nullptr ? h.lpTaskName : "-",
+                                  h.lpSeriesName != nullptr ? h.lpSeriesName : "-");
+    for (std::int32_t i = 0; i < h.wPretenders && i < shown; ++i) {
+        text += formatText("  %d. measure %d, %d pulses:", i + 1, h.distance[i], h.lpChainSizes[i]);
+        for (std::int32_t k = 0; k < h.lpChainSizes[i] && k < h.wMaxPulses; ++k) {
+            text += formatText(" %c%d", etalonLetter(h.pulsesList[i][k]), h.lpChainPositions[i][k]);
+            if (h.lpChainCutStart[i][k] != 0 || h.lpChainCutEnd[i][k] != impulseSize - 1)
+                text += formatText("[%d..%d]", h.lpChainCutStart[i][k], h.lpChainCutEnd[i][k]);
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+std::string describeDetection(const SeriesHeader& s)
+{
+    std::string text = formatText("  true     (%2d):", s.wImpulseQuantity);
+    for (std::int32_t k = 0; k < s.wImpulseQuantity; ++k)
+        text += formatText(" %c%d", etalonLetter(s.lpEtalonNumbers[k]), s.lpPositions[k]);
+    text += formatText("\n  detected (%2d):", s.wDetPulses);
+    for (std::int32_t k = 0; k < s.wDetPulses && k < s.wPulsesCapacity; ++k) {
+        const std::int32_t number = s.lpDetEtalonNumbers[k];
+        text += formatText(" %c%d", number >= 1 ? etalonLetter(number) : '?', s.lpDetPositions[k]);
+    }
+    return text + "\n";
+}
+
 } // namespace mirokel
