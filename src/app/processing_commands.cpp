@@ -18,23 +18,24 @@ namespace {
 void refreshSettings(Application& app);
 void buildSeries(Application& app);
 
-// Makes lpEtalonSequence hold at least `size` entries: a longer array keeps the entries it
-// had and fills the new ones from `fill` (then with dwDefaultEtalon). False after a
-// failed allocation (message shown, the old array kept).
-bool enlargeSequence(Application& app, std::uint16_t*& sequence, std::uint16_t& sequenceSize, std::uint16_t size,
-                     const std::uint16_t* fill, std::uint16_t fillSize)
+// Makes `sequence` hold at least `size` entries, then fills every entry from `fill` (the
+// entries past `fillSize` with dwDefaultEtalon). False after a failed allocation (message
+// shown, the old array kept as it was).
+bool refillSequence(Application& app, std::uint16_t*& sequence, std::uint16_t& sequenceSize, std::uint16_t size,
+                    const std::uint16_t* fill, std::uint16_t fillSize)
 {
-    if (sequenceSize >= size) return true;
-    auto* larger = allocateArray<std::uint16_t>(size);
-    if (larger == nullptr) {
-        showMessage(app.window, "Нет памяти для lpEtalonSequence!", " Create series ", MessageIcon::exclamation);
-        return false;
+    if (sequenceSize < size) {
+        auto* larger = allocateArray<std::uint16_t>(size);
+        if (larger == nullptr) {
+            showMessage(app.window, "Нет памяти для lpEtalonSequence!", " Create series ", MessageIcon::exclamation);
+            return false;
+        }
+        releaseMemory(sequence);
+        sequence = larger;
+        sequenceSize = size;
     }
-    for (std::uint16_t i = 0; i < size; ++i)
-        larger[i] = i < fillSize && fill != nullptr ? fill[i] : static_cast<std::uint16_t>(app.state.dwDefaultEtalon);
-    releaseMemory(sequence);
-    sequence = larger;
-    sequenceSize = size;
+    for (std::uint16_t i = 0; i < sequenceSize; ++i)
+        sequence[i] = i < fillSize && fill != nullptr ? fill[i] : static_cast<std::uint16_t>(app.state.dwDefaultEtalon);
     return true;
 }
 
@@ -51,8 +52,9 @@ void nextData(Application& app)
                     MessageIcon::exclamation);
         return;
     }
-    if (!enlargeSequence(app, s.lpEtalonSequence, s.wEtalonSequenceSize, s.wMaxPulses, s.lpEtalonSequenceInput,
-                         s.wEtalonSequenceInputSize))
+    if (s.wEtalonSequenceSize < s.wMaxPulses &&
+        !refillSequence(app, s.lpEtalonSequence, s.wEtalonSequenceSize, s.wMaxPulses, s.lpEtalonSequenceInput,
+                        s.wEtalonSequenceInputSize))
         return;
     for (std::uint16_t i = 0; i < s.wMaxPulses; ++i)
         s.lpEtalonSequence[i] = s.lpRequiredList[(nextSequenceRandom(s.streams.dwSequenceState) >> 3) % s.wRequiredCount];
@@ -202,7 +204,7 @@ void createSeries(Application& app)
     s.wMinPulsesInput = bounds.minPulses;
     s.wMaxPulsesInput = bounds.maxPulses;
     s.wPulsesNumber = static_cast<std::uint16_t>((std::int32_t{s.wMinPulsesInput} + s.wMaxPulsesInput) / 2);
-    if (!enlargeSequence(app, s.lpEtalonSequenceInput, s.wEtalonSequenceInputSize, s.wMaxPulsesInput,
+    if (!refillSequence(app, s.lpEtalonSequenceInput, s.wEtalonSequenceInputSize, s.wMaxPulsesInput,
                          s.lpEtalonSequence, s.wEtalonSequenceSize)) {
         s.wPulsesNumber = s.wPulsesNumberSaved;
         return;
@@ -224,7 +226,7 @@ void createSeries(Application& app)
     s.wNoiseSetting = s.wNoiseLevelInput;
     s.wMinPulses = s.wMinPulsesInput;
     s.wMaxPulses = s.wMaxPulsesInput;
-    if (!enlargeSequence(app, s.lpEtalonSequence, s.wEtalonSequenceSize, s.wMaxPulses, s.lpEtalonSequenceInput,
+    if (!refillSequence(app, s.lpEtalonSequence, s.wEtalonSequenceSize, s.wMaxPulses, s.lpEtalonSequenceInput,
                          s.wEtalonSequenceInputSize))
         return;
     s.wChainsLength = s.wMaxPulses;
