@@ -66,18 +66,12 @@ std::int32_t detectKnownCount(Window& window, std::span<const PulseHeader> alpha
     startChainsRun(*header, s.wImpulseQuantity, s.wImpulseQuantity, s.wImpulseQuantity);
 
     storage.ranges.fillFromSeries(s);
-    const PulseRanges& ranges = storage.ranges;
-    MatchTable& matches = storage.matches;
-    matches.fillCombinedRange(matchers, ranges.first, ranges.last);
-    FirstMinWindow window2(storage.windowPositions, storage.windowValues);
+    storage.matches.fillCombinedRange(matchers, storage.ranges.first, storage.ranges.last);
     const std::uint16_t row = 0;
-    accumulateKnownCount(ranges, pulses, matches, PulseRows::single(row), tmin, tmax, storage.rows, window2);
     std::int32_t measure = 0;
-    const std::int32_t end = findKnownCountEnd(ranges, pulses, storage.rows, measure);
     // Without an end below its sentinel, or a predecessor below 999 999 at some pulse,
     // there is no chain: nothing is offered and the series gets 0 detected pulses.
-    if (end >= 0 && retraceKnownCount(ranges, pulses, end, tmin, tmax, storage.rows, storage.chain)) {
-        storage.chain.describe(matches, PulseRows::single(row));
+    if (searchKnownCount(storage, pulses, PulseRows::single(row), tmin, tmax, measure)) {
         insertPretender(*header, measure, storage.chain.pulses());
     } else {
         header->wSeekingPulsesQuantity = 0;

@@ -90,13 +90,7 @@ std::int32_t addToChainsHeader(Window& window, std::uint16_t seriesType, std::ui
         showMessage(window, "Не определен lpChainsHeader!", " addToChainsHeader ");
         return 0;
     }
-    header->wProcessed = 2;
-    header->wSeriesType = seriesType;
-    header->lpSeriesName = seriesTypeLabel(seriesType);
-    header->wProcessingMode = processingMode;
-    header->lpTaskName = chainsTaskLabel(processingMode);
-    header->wMakeEnergy = makeEnergy;
-    header->wProcEnergy = procEnergy;
+    writeRunLabels(*header, seriesType, processingMode, chainsTaskLabel(processingMode), makeEnergy, procEnergy);
     return 1;
 }
 

@@ -54,6 +54,12 @@ std::int32_t addToChainsHeader(Window& window, std::uint16_t seriesType, std::ui
 // Releases the header and its storage; accepts null. Returns 1.
 std::int32_t freeChainsHeader(Window& window, ChainsHeader* header);
 
+// Stores the labels of a run in a record that carries them (the chains record, the error
+// tables): wProcessed 2, the series type and mode with their labels, the energy levels.
+template <class Record>
+void writeRunLabels(Record& record, std::uint16_t seriesType, std::uint16_t processingMode, const char* taskName,
+                    std::uint16_t makeEnergy, std::uint16_t procEnergy);
+
 // Label texts of a series type and of a processing mode (null when there is none).
 const char* seriesTypeLabel(std::uint16_t seriesType);
 const char* chainsTaskLabel(std::uint16_t processingMode);
@@ -76,5 +82,18 @@ bool wouldAcceptPretender(const ChainsHeader& header, std::int32_t d);
 // Writes pretender 0 into the detected pulses of the series: wDetPulses =
 // wSeekingPulsesQuantity, and that many positions, etalon numbers and cuts.
 void publishPretender0(const ChainsHeader& header, SeriesHeader& series);
+
+template <class Record>
+void writeRunLabels(Record& record, std::uint16_t seriesType, std::uint16_t processingMode, const char* taskName,
+                    std::uint16_t makeEnergy, std::uint16_t procEnergy)
+{
+    record.wProcessed = 2;
+    record.wSeriesType = seriesType;
+    record.lpSeriesName = seriesTypeLabel(seriesType);
+    record.wProcessingMode = processingMode;
+    record.lpTaskName = taskName;
+    record.wMakeEnergy = makeEnergy;
+    record.wProcEnergy = procEnergy;
+}
 
 } // namespace mirokel

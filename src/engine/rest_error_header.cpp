@@ -151,13 +151,7 @@ std::int32_t addInitRestErrHeader(Window& window, std::uint16_t seriesType, std:
         showMessage(window, nullHeaderText, " addInitRestErrHeader ");
         return 0;
     }
-    header->wProcessed = 2;
-    header->wSeriesType = seriesType;
-    header->lpSeriesName = seriesTypeLabel(seriesType);
-    header->wProcessingMode = processingMode;
-    header->lpTaskName = restErrorTaskLabel(processingMode);
-    header->wMakeEnergy = makeEnergy;
-    header->wProcEnergy = procEnergy;
+    writeRunLabels(*header, seriesType, processingMode, restErrorTaskLabel(processingMode), makeEnergy, procEnergy);
     return 1;
 }
 

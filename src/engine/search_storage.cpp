@@ -164,4 +164,15 @@ const char* KnownCountStorage::allocate(const SeriesHeader& s, std::uint16_t mat
     return nullptr;
 }
 
+bool searchKnownCount(KnownCountStorage& st, std::int32_t pulses, const PulseRows& rowOf, std::int32_t tmin,
+                      std::int32_t tmax, std::int32_t& measure)
+{
+    FirstMinWindow window(st.windowPositions, st.windowValues);
+    accumulateKnownCount(st.ranges, pulses, st.matches, rowOf, tmin, tmax, st.rows, window);
+    const std::int32_t end = findKnownCountEnd(st.ranges, pulses, st.rows, measure);
+    if (end < 0 || !retraceKnownCount(st.ranges, pulses, end, tmin, tmax, st.rows, st.chain)) return false;
+    st.chain.describe(st.matches, rowOf);
+    return true;
+}
+
 } // namespace mirokel

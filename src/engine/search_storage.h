@@ -100,4 +100,10 @@ private:
     const char* allocate(const SeriesHeader& s, std::uint16_t matchRows, const char* rowsFailure);
 };
 
+// The known-count search of one assignment of match rows to pulses into storage.chain,
+// over storage.ranges. False when there is no chain: no end below 9 999 999, or a pulse
+// without a predecessor below 999 999.
+bool searchKnownCount(KnownCountStorage& storage, std::int32_t pulses, const PulseRows& rowOf, std::int32_t tmin,
+                      std::int32_t tmax, std::int32_t& measure);
+
 } // namespace mirokel

@@ -108,18 +108,6 @@ void clearDetectedTuples(SeriesHeader& s, ChainsHeader& header)
 
 // ---- Known pulse count -----------------------------------------------------------------
 
-// The known-count search of one phase into storage.chain. False when the phase has no
-// chain: no end below 9 999 999, or a pulse without a predecessor below 999 999.
-bool searchPhase(KnownCountStorage& st, std::int32_t pulses, const PulseRows& rowOf, std::int32_t tmin,
-                 std::int32_t tmax, FirstMinWindow& window, std::int32_t& measure)
-{
-    accumulateKnownCount(st.ranges, pulses, st.matches, rowOf, tmin, tmax, st.rows, window);
-    const std::int32_t end = findKnownCountEnd(st.ranges, pulses, st.rows, measure);
-    if (end < 0 || !retraceKnownCount(st.ranges, pulses, end, tmin, tmax, st.rows, st.chain)) return false;
-    st.chain.describe(st.matches, rowOf);
-    return true;
-}
-
 // ---- Unknown pulse count: the layered search --------------------------------------------
 
 // One tuple's layered search over the sets and arrays of the storage. Layer λ stands for
@@ -344,14 +332,12 @@ std::int32_t detectTuplesKnownCount(Window& window, std::span<const PulseHeader>
     startChainsRun(*header, s.wImpulseQuantity, s.wImpulseQuantity, s.wImpulseQuantity);
     st.ranges.fillFromGeometry(s, tmin, tmax);
     st.matches.fillRange(st.matchers(), st.ranges.first, st.ranges.last);
-    FirstMinWindow window2(st.windowPositions, st.windowValues);
-
     std::int32_t best = noEndCost;
     bool found = false;
     for (std::int32_t phase = 0; phase < phasesOf(tupleSize, proceeding); ++phase) {
         const PulseRows rowOf{tuples.rows(0), tupleSize, phase};
         std::int32_t measure = 0;
-        if (!searchPhase(st, pulses, rowOf, tmin, tmax, window2, measure)) continue;
+        if (!searchKnownCount(st, pulses, rowOf, tmin, tmax, measure)) continue;
         insertPretender(*header, measure, st.chain.pulses());
         if (!(measure < best)) continue;
         best = measure;
@@ -384,8 +370,6 @@ std::int32_t recognizeTuplesKnownCount(Window& window, std::span<const PulseHead
     startChainsRun(*header, s.wImpulseQuantity, s.wImpulseQuantity, s.wImpulseQuantity);
     st.ranges.fillFromSeries(s);
     st.matches.fillRange(st.matchers(), st.ranges.first, st.ranges.last);
-    FirstMinWindow window2(st.windowPositions, st.windowValues);
-
     std::int32_t best = noEndCost;
     std::int32_t recognised = 0;
     std::int32_t resultSize = 0;
@@ -395,7 +379,7 @@ std::int32_t recognizeTuplesKnownCount(Window& window, std::span<const PulseHead
         for (std::int32_t phase = 0; phase < phasesOf(q, proceeding); ++phase) {
             const PulseRows rowOf{tuples.rows(t), q, phase};
             std::int32_t measure = 0;
-            if (!searchPhase(st, pulses, rowOf, tmin, tmax, window2, measure)) continue;
+            if (!searchKnownCount(st, pulses, rowOf, tmin, tmax, measure)) continue;
             if (measure < best) {
                 best = measure;
                 recognised = t + 1;
