@@ -64,12 +64,15 @@ bool runStatisticsDialog(Window& window, AppState& state, bool withRecognition);
 
 // Number lists of the dialogs: the numbers joined by "," ("%d," each, the last comma
 // removed); read back by taking a number, then skipping through the next "," or " ",
-// `count` times, from at most 99 characters of the text.
+// `count` times, from at most 99 characters of the text. Every "," and " " ends a field,
+// so two separators in a row read a 0 between them, and entries past the end of the text
+// read 0. Each number keeps its low 16 bits.
 std::string formatNumberList(const std::uint16_t* numbers, std::int32_t count);
 void readNumberList(const std::string& text, std::uint16_t* numbers, std::int32_t count);
 
-// A number as the dialogs read it: leading decimal digits (after an optional sign), 0
-// when there are none.
+// A number as the dialogs read it: the decimal digits at the very start of the text
+// (after an optional sign; blanks are not skipped), 0 when there are none, saturated at
+// the 32-bit limits.
 std::int32_t readNumber(const std::string& text);
 
 } // namespace mirokel
