@@ -3,11 +3,11 @@
 // be checked against it integer for integer.
 #include "direct_searches.h"
 
-#include "engine/position_set.h"
+#include "direct_sets.h"
+#include "model/wrapping.h"
 
 #include <algorithm>
 #include <cstddef>
-#include <memory>
 
 namespace mirokel::direct {
 
@@ -24,21 +24,6 @@ constexpr std::int32_t endStart = 9'999'999;
 constexpr std::int32_t firstOnly = -1;
 // Predecessor of a position where the chain starts although it could follow another pulse.
 constexpr std::int32_t chainStart = -2;
-
-std::int32_t add32(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-std::int32_t sub32(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
-}
-
-std::int32_t mul32(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
 
 // The listed etalons with their partial energies and thresholds, in list order.
 struct ListedEtalons {
@@ -60,75 +45,6 @@ ListedEtalons prepareEtalons(std::span<const PulseHeader> alphabet, std::span<co
                                              static_cast<std::int32_t>(number) - 1});
     }
     return listed;
-}
-
-struct SetRelease {
-    void operator()(PositionSet* set) const { freeSet(set); }
-};
-using SetHandle = std::unique_ptr<PositionSet, SetRelease>;
-
-// A ∪ B, A − B, A ∩ B: a copy of A, then the operation with B.
-SetHandle unite(const SetHandle& a, const SetHandle& b)
-{
-    SetHandle result{copySet(nullptr, a.get())};
-    uniteSets(result.get(), b.get());
-    return result;
-}
-
-SetHandle subtract(const SetHandle& a, const SetHandle& b)
-{
-    SetHandle result{copySet(nullptr, a.get())};
-    subtractSet(result.get(), b.get());
-    return result;
-}
-
-SetHandle intersect(const SetHandle& a, const SetHandle& b)
-{
-    SetHandle result{copySet(nullptr, a.get())};
-    intersectSets(result.get(), b.get());
-    return result;
-}
-
-// Visits the positions of a set in ascending order; a set that could not be made is empty.
-template <class Visit>
-void visitPositions(const SetHandle& set, Visit&& visit)
-{
-    if (set) forEachPosition(*set, visit);
-}
-
-// A range computed in 32-bit signed arithmetic; an empty one adds nothing.
-void addRange(PositionSet* set, std::int32_t lo, std::int32_t hi)
-{
-    if (lo > hi) return;
-    addInterval(set, static_cast<std::uint16_t>(lo), static_cast<std::uint16_t>(hi));
-}
-
-// The admissible positions of first pulses, of second to last pulses and of last pulses,
-// over every possible pulse count of the series.
-struct Omegas {
-    SetHandle minus;
-    SetHandle tilda;
-    SetHandle plus;
-};
-
-Omegas buildOmegas(const SeriesHeader& series, std::uint16_t tmin, std::uint16_t tmax)
-{
-    const std::int32_t N = series.dwSeriesSize;
-    const std::int32_t n = series.wImpulseSize;
-    const std::int32_t Tn = tmin;
-    const std::int32_t Tx = tmax;
-    Omegas omegas{SetHandle{resetSet(nullptr, series.wMaxPulses)}, SetHandle{resetSet(nullptr, series.wMaxPulses)},
-                  SetHandle{resetSet(nullptr, series.wMaxPulses)}};
-    for (std::int32_t l = series.wMinPulses; l <= series.wMaxPulses; ++l) {
-        addRange(omegas.minus.get(), std::max(0, sub32(N, mul32(Tx, l))),
-                 std::min(sub32(Tx, n), sub32(sub32(N, n), mul32(Tn, l - 1))));
-        for (std::int32_t j = 1; j <= l - 1; ++j)
-            addRange(omegas.tilda.get(), std::max(mul32(j, Tn), sub32(N, mul32(Tx, l - j))),
-                     std::min(sub32(mul32(j + 1, Tx), n), sub32(sub32(N, n), mul32(Tn, l - 1 - j))));
-        addRange(omegas.plus.get(), std::max(mul32(l - 1, Tn), sub32(N, Tx)),
-                 std::min(sub32(mul32(l, Tx), n), sub32(N, n)));
-    }
-    return omegas;
 }
 
 // The working arrays of the unknown-count searches, one entry per series position.
@@ -165,19 +81,6 @@ void computeOwnCosts(UnknownArrays& a, const SeriesHeader& series, const SetHand
     });
 }
 
-// The three sets the passes of accumulated costs run over.
-struct PassSets {
-    SetHandle firstOnly;   // omega_minus − omega_tilda
-    SetHandle firstOrNext; // omega_minus ∩ omega_tilda
-    SetHandle nextOnly;    // omega_tilda − omega_minus
-};
-
-PassSets buildPassSets(const Omegas& omegas)
-{
-    return PassSets{subtract(omegas.minus, omegas.tilda), intersect(omegas.minus, omegas.tilda),
-                    subtract(omegas.tilda, omegas.minus)};
-}
-
 // Lowest accumulated cost below `best` over q = m − tmax … m − tmin, q ≥ 0, first one on ties.
 void scanPredecessors(const UnknownArrays& a, std::int32_t m, std::int32_t tmin, std::int32_t tmax,
                       std::int32_t& best, std::int32_t& predecessor)
@@ -203,7 +106,7 @@ void accumulateCosts(UnknownArrays& a, const PassSets& passes, std::int32_t tmin
         std::int32_t predecessor = chainStart;
         scanPredecessors(a, m, tmin, tmax, best, predecessor);
         const auto i = static_cast<std::size_t>(m);
-        a.accumulated[i] = add32(best, a.own[i]);
+        a.accumulated[i] = wrapAdd(best, a.own[i]);
         a.predecessor[i] = predecessor;
     });
     visitPositions(passes.nextOnly, [&](std::int32_t m) {
@@ -211,7 +114,7 @@ void accumulateCosts(UnknownArrays& a, const PassSets& passes, std::int32_t tmin
         std::int32_t predecessor = chainStart;
         scanPredecessors(a, m, tmin, tmax, best, predecessor);
         const auto i = static_cast<std::size_t>(m);
-        a.accumulated[i] = add32(best, a.own[i]);
+        a.accumulated[i] = wrapAdd(best, a.own[i]);
         a.predecessor[i] = predecessor;
     });
 }
@@ -299,7 +202,7 @@ void accumulateKnown(KnownArrays& a, const SeriesHeader& series, std::int32_t K,
             const Match r = matchAt(series.lpNoisyData, m, series.wImpulseSize, etalons);
             const auto jj = static_cast<std::size_t>(j);
             const auto i = static_cast<std::size_t>(m);
-            a.accumulated[jj][i] = add32(c, r.cost);
+            a.accumulated[jj][i] = wrapAdd(c, r.cost);
             a.etalonIndex[jj][i] = r.etalonIndex;
             a.cutStart[jj][i] = r.cutStart;
             a.cutEnd[jj][i] = r.cutEnd;
@@ -353,14 +256,14 @@ std::vector<std::int32_t> partialEnergies(const std::int16_t* samples, std::int3
     std::vector<std::int32_t> p(static_cast<std::size_t>(n) + 1, 0);
     for (std::int32_t j = 1; j <= n; ++j) {
         const std::int32_t e = samples[j - 1];
-        p[static_cast<std::size_t>(j)] = add32(p[static_cast<std::size_t>(j - 1)], mul32(e, e));
+        p[static_cast<std::size_t>(j)] = wrapAdd(p[static_cast<std::size_t>(j - 1)], wrapMul(e, e));
     }
     return p;
 }
 
 std::int32_t energyThreshold(std::int32_t energy, std::uint16_t procEnergy)
 {
-    return mul32(energy, procEnergy) / 100;
+    return wrapMul(energy, procEnergy) / 100;
 }
 
 std::int32_t partCost(const std::int16_t* x, std::int32_t m, const std::int16_t* e, std::int32_t g, std::int32_t h)
@@ -368,7 +271,7 @@ std::int32_t partCost(const std::int16_t* x, std::int32_t m, const std::int16_t*
     std::int32_t c = 0;
     for (std::int32_t i = g; i <= h; ++i) {
         const std::int32_t ei = e[i];
-        c = add32(c, mul32(ei, ei - 2 * static_cast<std::int32_t>(x[m + i])));
+        c = wrapAdd(c, wrapMul(ei, ei - 2 * static_cast<std::int32_t>(x[m + i])));
     }
     return c;
 }
@@ -382,9 +285,9 @@ Match matchAt(const std::int16_t* x, std::int32_t m, std::int32_t n, std::span<c
         if (first || whole < best.cost) best = Match{whole, et.slot, 0, n - 1};
         first = false;
         for (std::int32_t g = 0; g <= n - 1; ++g) {
-            if (!(sub32(et.partial[n], et.partial[g]) > et.threshold)) continue;
+            if (!(wrapSub(et.partial[n], et.partial[g]) > et.threshold)) continue;
             for (std::int32_t h = g; h <= n - 1; ++h) {
-                if (!(sub32(et.partial[h + 1], et.partial[g]) > et.threshold)) continue;
+                if (!(wrapSub(et.partial[h + 1], et.partial[g]) > et.threshold)) continue;
                 const std::int32_t c = partCost(x, m, et.samples, g, h);
                 if (c < best.cost) best = Match{c, et.slot, g, h};
             }

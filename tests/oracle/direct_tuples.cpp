@@ -4,11 +4,12 @@
 #include "direct_tuples.h"
 
 #include "direct_searches.h"
+#include "direct_sets.h"
 #include "engine/position_set.h"
+#include "model/wrapping.h"
 
 #include <algorithm>
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,21 +33,6 @@ constexpr std::int32_t chainStart = -2;
 // The diagnostic texts are composed in a buffer of 5 000 characters, terminator included.
 constexpr std::size_t diagnosticLimit = 4'999;
 constexpr const char* diagnosticCaption = " About TuplesDetection ";
-
-std::int32_t add32(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-std::int32_t sub32(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
-}
-
-std::int32_t mul32(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
 
 std::size_t at(std::int32_t i)
 {
@@ -130,7 +116,7 @@ struct TupleChain {
             groupFirst.push_back(static_cast<std::int16_t>(first));
             groupLast.push_back(static_cast<std::int16_t>(last));
             first = last + 1;
-            last = std::min(add32(first, q - 1), c);
+            last = std::min(wrapAdd(first, q - 1), c);
         }
     }
 };
@@ -176,10 +162,11 @@ PulseRanges computedRanges(const SeriesHeader& series, std::int32_t K, std::int3
     const std::int32_t n = series.wImpulseSize;
     PulseRanges r;
     for (std::int32_t j = 0; j < K; ++j) {
-        const std::int32_t lo = std::max(mul32(j, Tn), sub32(N, mul32(Tx, K - j)));
-        const std::int32_t hi = std::min(sub32(mul32(j + 1, Tx), n), sub32(sub32(N, n), mul32(Tn, K - 1 - j)));
+        const std::int32_t lo = std::max(wrapMul(j, Tn), wrapSub(N, wrapMul(Tx, K - j)));
+        const std::int32_t hi =
+            std::min(wrapSub(wrapMul(j + 1, Tx), n), wrapSub(wrapSub(N, n), wrapMul(Tn, K - 1 - j)));
         r.lo.push_back(std::max(lo, 0));
-        r.hi.push_back(std::min(hi, sub32(N, n)));
+        r.hi.push_back(std::min(hi, wrapSub(N, n)));
     }
     return r;
 }
@@ -244,7 +231,7 @@ bool phaseSearch(KnownRows& rows, const SeriesHeader& series, std::int32_t K, co
                                 unused);
             }
             const Match match = matchMember(series, m, member);
-            rows.accumulated[at(j)][at(m)] = add32(c, match.cost);
+            rows.accumulated[at(j)][at(m)] = wrapAdd(c, match.cost);
             rows.cutStart[at(j)][at(m)] = match.cutStart;
             rows.cutEnd[at(j)][at(m)] = match.cutEnd;
         }
@@ -292,79 +279,6 @@ std::int32_t phaseCount(std::uint16_t proceeding, std::int32_t q)
 
 // ---------------------------------------------------------------------------------------
 // Unknown pulse count
-
-struct SetRelease {
-    void operator()(PositionSet* set) const { freeSet(set); }
-};
-using SetHandle = std::unique_ptr<PositionSet, SetRelease>;
-
-// A − B, A ∩ B: a copy of A, then the operation with B.
-SetHandle subtract(const SetHandle& a, const SetHandle& b)
-{
-    SetHandle result{copySet(nullptr, a.get())};
-    subtractSet(result.get(), b.get());
-    return result;
-}
-
-SetHandle intersect(const SetHandle& a, const SetHandle& b)
-{
-    SetHandle result{copySet(nullptr, a.get())};
-    intersectSets(result.get(), b.get());
-    return result;
-}
-
-// Visits the positions of a set in ascending order; a set that could not be made is empty.
-template <class Visit>
-void visitPositions(const SetHandle& set, Visit&& visit)
-{
-    if (set) forEachPosition(*set, visit);
-}
-
-// A range computed in 32-bit signed arithmetic; an empty one adds nothing.
-void addRange(PositionSet* set, std::int32_t lo, std::int32_t hi)
-{
-    if (lo > hi) return;
-    addInterval(set, static_cast<std::uint16_t>(lo), static_cast<std::uint16_t>(hi));
-}
-
-// The admissible positions of first pulses, of second to last pulses and of last pulses,
-// over every possible pulse count of the series.
-struct Omegas {
-    SetHandle minus;
-    SetHandle tilda;
-    SetHandle plus;
-};
-
-Omegas buildOmegas(const SeriesHeader& series, std::int32_t Tn, std::int32_t Tx)
-{
-    const std::int32_t N = series.dwSeriesSize;
-    const std::int32_t n = series.wImpulseSize;
-    Omegas omegas{SetHandle{resetSet(nullptr, series.wMaxPulses)}, SetHandle{resetSet(nullptr, series.wMaxPulses)},
-                  SetHandle{resetSet(nullptr, series.wMaxPulses)}};
-    for (std::int32_t l = series.wMinPulses; l <= series.wMaxPulses; ++l) {
-        addRange(omegas.minus.get(), std::max(0, sub32(N, mul32(Tx, l))),
-                 std::min(sub32(Tx, n), sub32(sub32(N, n), mul32(Tn, l - 1))));
-        for (std::int32_t j = 1; j <= l - 1; ++j)
-            addRange(omegas.tilda.get(), std::max(mul32(j, Tn), sub32(N, mul32(Tx, l - j))),
-                     std::min(sub32(mul32(j + 1, Tx), n), sub32(sub32(N, n), mul32(Tn, l - 1 - j))));
-        addRange(omegas.plus.get(), std::max(mul32(l - 1, Tn), sub32(N, Tx)),
-                 std::min(sub32(mul32(l, Tx), n), sub32(N, n)));
-    }
-    return omegas;
-}
-
-// The three sets the passes run over.
-struct PassSets {
-    SetHandle firstOnly;   // omega_minus − omega_tilda
-    SetHandle firstOrNext; // omega_minus ∩ omega_tilda
-    SetHandle nextOnly;    // omega_tilda − omega_minus
-};
-
-PassSets buildPassSets(const Omegas& omegas)
-{
-    return PassSets{subtract(omegas.minus, omegas.tilda), intersect(omegas.minus, omegas.tilda),
-                    subtract(omegas.tilda, omegas.minus)};
-}
 
 // G_on_layers: per layer, five arrays over the P = N − n + 1 positions.
 struct Layers {
@@ -486,7 +400,7 @@ bool layeredSearch(Window& window, const SeriesHeader& series, const TupleMember
             std::int32_t predecessor = chainStart;
             scanLayerWindow(g.accumulated[at(previousLayer(layer, layers))], m, tmin, tmax, best, predecessor);
             if (best < 0) {
-                g.accumulated[at(layer)][at(m)] = add32(best, match.cost);
+                g.accumulated[at(layer)][at(m)] = wrapAdd(best, match.cost);
             } else if (layer == 0) {
                 g.accumulated[at(layer)][at(m)] = match.cost;
                 predecessor = firstOnly;
@@ -516,7 +430,7 @@ bool layeredSearch(Window& window, const SeriesHeader& series, const TupleMember
             std::int32_t best = S;
             std::int32_t predecessor = chainStart;
             scanLayerWindow(g.accumulated[at(previousLayer(layer, layers))], m, tmin, tmax, best, predecessor);
-            g.accumulated[at(layer)][at(m)] = add32(best, match.cost);
+            g.accumulated[at(layer)][at(m)] = wrapAdd(best, match.cost);
             g.predecessor[at(layer)][at(m)] = predecessor;
             g.storeMatch(layer, m, match);
         }
