@@ -33,6 +33,15 @@ void derivePulseCountBounds(AppState& s)
     s.wMaxPulses = static_cast<std::uint16_t>((length - s.wImpulseSize + s.wTmin) / s.wTmin);
 }
 
+void chooseSeriesLength(AppState& s, std::int32_t length)
+{
+    s.dwSeriesLengthSetting = length;
+    const auto chosen = static_cast<std::uint32_t>(length);
+    s.wMinPulses = static_cast<std::uint16_t>((chosen + s.wImpulseSize - 1u) / s.wTmax);
+    s.wMaxPulses = static_cast<std::uint16_t>((chosen - s.wImpulseSize + s.wTmin) / s.wTmin);
+    s.wPulsesNumber = pulsesNumberMidpoint(s);
+}
+
 std::uint16_t pulsesNumberMidpoint(const AppState& s)
 {
     return static_cast<std::uint16_t>((std::int32_t{s.wMinPulses} + std::int32_t{s.wMaxPulses}) / 2);

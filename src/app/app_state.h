@@ -206,6 +206,11 @@ void initialiseStaticState(AppState& state);
 // raising of 0 to 1). Sets wMinPulses and wMaxPulses.
 void derivePulseCountBounds(AppState& state);
 
+// A series length chosen (by a selector, a command or the batch line): it becomes
+// dwSeriesLengthSetting, the pulse-count bounds follow from it (no raising of 0 to 1) and
+// the pulse count asked for becomes their midpoint.
+void chooseSeriesLength(AppState& state, std::int32_t length);
+
 // (wMinPulses + wMaxPulses) / 2.
 std::uint16_t pulsesNumberMidpoint(const AppState& state);
 

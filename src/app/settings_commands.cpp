@@ -79,11 +79,7 @@ void editSubsetSettings(Application& app)
 void applySelectors(Application& app)
 {
     AppState& s = app.state;
-    s.dwSeriesLengthSetting = dwSeriesLengthTable[static_cast<std::size_t>(s.dwSeriesLengthIndex)];
-    const auto length = static_cast<std::uint32_t>(s.dwSeriesLengthSetting);
-    s.wMinPulses = static_cast<std::uint16_t>((length + s.wImpulseSize - 1u) / s.wTmax);
-    s.wMaxPulses = static_cast<std::uint16_t>((length - s.wImpulseSize + s.wTmin) / s.wTmin);
-    s.wPulsesNumber = pulsesNumberMidpoint(s);
+    chooseSeriesLength(s, dwSeriesLengthTable[static_cast<std::size_t>(s.dwSeriesLengthIndex)]);
     s.wNoiseSetting = static_cast<std::int16_t>(dwNoiseLevelTable[static_cast<std::size_t>(s.dwNoiseLevelIndex)]);
     s.wLostDataSetting = static_cast<std::int16_t>(dwLostDataTable[static_cast<std::size_t>(s.dwLostDataIndex)]);
     s.wMakeEnergyDefault = s.wProcEnergyDefault = static_cast<std::int16_t>(100 - s.wLostDataSetting);

@@ -1,0 +1,86 @@
+// The command line of mirokel-cli as typed: the subcommand, the settings applied to the
+// start-up state, and the options of `run` and `simulate`. Parsing only checks the form
+// of the values (numbers, lists); whether the workbench accepts them is checked by
+// settings.h before anything changes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mirokel::cli {
+
+using NumberList = std::vector<std::int64_t>;
+
+// The settings, each present only when given. They are applied in the order of the
+// members.
+struct SettingOptions {
+    std::optional<std::int64_t> seriesType;   // 1, 2, 4, 8, 36, 40
+    std::optional<std::int64_t> selected;     // etalon number, 1 … alphabet size
+    std::optional<std::int64_t> task;         // 1, 2, 4, 64
+    std::optional<NumberList> etalons;        // the etalons in use, exactly
+    std::optional<std::int64_t> tmin;         // samples between neighbouring pulse starts, least
+    std::optional<std::int64_t> tmax;         // … greatest
+    std::optional<std::int64_t> length;       // series length, samples
+    std::optional<std::int64_t> pulses;       // pulse count asked for
+    std::optional<std::int64_t> noise;        // noise standard deviation, sample units
+    std::optional<std::int64_t> lost;         // lost-data level, percent
+    std::optional<std::int64_t> employment;   // subset employment 1 … 5
+    std::optional<std::int64_t> initPosition; // 1-based pulse where a subset is placed
+    std::optional<std::int64_t> proceeding;   // subset proceeding 1 … 2
+    std::optional<NumberList> subset;         // the composed subset of the subset panel
+    std::optional<std::vector<NumberList>> reserved; // the reserved subsets, in order
+    std::optional<std::int64_t> current;      // 1-based current reserved subset (0 none)
+};
+
+// The grid of " Location Parameters"; a field not given keeps what the dialog shows.
+struct GridOptions {
+    std::optional<std::int64_t> minPulses;
+    std::optional<std::int64_t> maxPulses;
+    std::optional<std::int64_t> pulsesIncrement;
+    std::optional<std::int64_t> noiseInitial;
+    std::optional<std::int64_t> noiseSteps;
+    std::optional<std::int64_t> noiseIncrement;
+    std::optional<std::int64_t> repeats;
+};
+
+struct RunOptions {
+    std::int64_t runs = 1; // " Processing Next Data " commands
+    std::int64_t same = 0; // " Processing Same Data " commands after them
+};
+
+struct SimulateOptions {
+    GridOptions grid;
+    std::string csvPath;                 // empty: no CSV
+    std::optional<std::int64_t> threads; // absent: all cores
+};
+
+enum class Subcommand { run, simulate, snapshot };
+
+struct CommandLine {
+    Subcommand subcommand = Subcommand::run;
+    SettingOptions settings;
+    RunOptions run;
+    SimulateOptions simulate;
+};
+
+// What parsing decided: go on with the command line, or end with `exitStatus` (after
+// help or the version, 0; after a usage error, 2, the error and a usage line printed on
+// standard error).
+struct ParseOutcome {
+    bool proceed = false;
+    int exitStatus = 0;
+    CommandLine commandLine;
+};
+
+ParseOutcome parseCommandLine(int argc, const char* const* argv);
+
+// "1,2,3" → {1, 2, 3}. Numbers are decimal, optionally signed; spaces around them are
+// allowed. Returns nothing for malformed text. An empty text is an empty list.
+std::optional<NumberList> parseNumberList(const std::string& text);
+
+// "1,2;3;;4" → {{1, 2}, {3}, {}, {4}}: lists separated by ';'.
+std::optional<std::vector<NumberList>> parseListOfLists(const std::string& text);
+
+} // namespace mirokel::cli

@@ -1,0 +1,31 @@
+// The headless application of one mirokel-cli invocation.
+#include "cli/session.h"
+
+#include "app/startup.h"
+#include "app/subset_panel_state.h"
+
+namespace mirokel::cli {
+
+Session::~Session() { shutDownApplication(handle, appState); }
+
+bool Session::start()
+{
+    initialiseStaticState(appState);
+    return startApplication(handle, appState) && prepareSubsetPanel(handle, appState) == 1;
+}
+
+void Session::forwardRefusals()
+{
+    const std::vector<RecordedMessage>& refusals = scripted.messages();
+    for (; refusalsForwarded < refusals.size(); ++refusalsForwarded)
+        printMessage(refusals[refusalsForwarded].text, refusals[refusalsForwarded].caption);
+}
+
+void noteSubsetCommit(SubsetCommit commit)
+{
+    if (commit != SubsetCommit::nothingToHandOver) return;
+    printNote("the subset panel's \" OK \" had nothing to hand over: processing mode 40 hands over the reserved "
+              "subsets (--reserved), the other modes the composed subset (--subset)");
+}
+
+} // namespace mirokel::cli

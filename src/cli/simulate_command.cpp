@@ -1,0 +1,163 @@
+// `simulate`: " Statistical Simulation " with its dialogs answered from the options, a
+// progress bar on a terminal, Ctrl-C as the cancel of the run, and the results as JSON
+// and CSV.
+#include "app/command_ids.h"
+#include "app/parameter_dialogs.h"
+#include "cli/commands.h"
+#include "cli/json_output.h"
+#include "cli/session.h"
+#include "cli/settings.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <unistd.h>
+
+namespace mirokel::cli {
+
+namespace {
+
+// Set by Ctrl-C; the simulation polls it between series. A second Ctrl-C ends the
+// process at once.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the flag is set from a signal handler");
+
+extern "C" void onInterrupt(int)
+{
+    interrupted.store(true);
+    std::signal(SIGINT, SIG_DFL);
+}
+
+// Catches Ctrl-C while it lives.
+class InterruptCatcher {
+public:
+    InterruptCatcher() { previous = std::signal(SIGINT, onInterrupt); }
+    ~InterruptCatcher() { std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous); }
+    InterruptCatcher(const InterruptCatcher&) = delete;
+    InterruptCatcher& operator=(const InterruptCatcher&) = delete;
+
+private:
+    void (*previous)(int) = SIG_DFL;
+};
+
+// "[#########           ]  45%  (2250/5000 series)", redrawn when the percentage moves.
+class ProgressBar {
+public:
+    void show(std::int64_t done, std::int64_t total)
+    {
+        constexpr std::int64_t width = 40;
+        const std::int64_t percent = total > 0 ? done * 100 / total : 100;
+        if (percent == shownPercent) return;
+        shownPercent = percent;
+        const auto filled = static_cast<std::size_t>(percent * width / 100);
+        showProgressLine(formatText("[%s%s] %3lld%%  (%lld/%lld series)", std::string(filled, '#').c_str(),
+                                    std::string(static_cast<std::size_t>(width) - filled, ' ').c_str(),
+                                    static_cast<long long>(percent), static_cast<long long>(done),
+                                    static_cast<long long>(total)));
+    }
+    void finish() { endProgressLine(); }
+
+private:
+    std::int64_t shownPercent = -1;
+};
+
+void typeNumber(DialogAnswer& answer, std::int32_t control, const std::optional<std::int64_t>& value)
+{
+    if (value) answer.texts[control] = std::to_string(*value);
+}
+
+// The three dialogs of the command, in the order they open: "Create Series" accepted as
+// shown with the geometry options typed, " Location Parameters" with the grid options
+// typed, and the statistics display dialog accepted unchanged.
+void queueDialogAnswers(ScriptedDialogs& dialogs, const SettingOptions& settings, const GridOptions& grid)
+{
+    DialogAnswer createSeries;
+    typeNumber(createSeries, dialog_id::seriesLength, settings.length);
+    typeNumber(createSeries, dialog_id::minInterval, settings.tmin);
+    typeNumber(createSeries, dialog_id::maxInterval, settings.tmax);
+    DialogAnswer location;
+    typeNumber(location, dialog_id::pulsesFrom, grid.minPulses);
+    typeNumber(location, dialog_id::pulsesTo, grid.maxPulses);
+    typeNumber(location, dialog_id::pulsesIncrement, grid.pulsesIncrement);
+    typeNumber(location, dialog_id::noiseInitial, grid.noiseInitial);
+    typeNumber(location, dialog_id::noiseSteps, grid.noiseSteps);
+    typeNumber(location, dialog_id::noiseIncrement, grid.noiseIncrement);
+    typeNumber(location, dialog_id::repeats, grid.repeats);
+    dialogs.answers = {createSeries, location, DialogAnswer{}};
+}
+
+std::uint32_t defaultThreads()
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1u : cores;
+}
+
+// Runs the command; the seconds it took.
+double simulate(Session& session, const std::optional<std::int64_t>& threads)
+{
+    Application& app = session.app();
+    app.simulation.threads = threads ? static_cast<std::uint32_t>(*threads) : defaultThreads();
+    app.simulation.cancel = &interrupted;
+    ProgressBar bar;
+    if (isatty(STDERR_FILENO) == 1)
+        app.simulation.progress = [&bar](std::int64_t done, std::int64_t total) { bar.show(done, total); };
+
+    const InterruptCatcher catcher;
+    const auto start = std::chrono::steady_clock::now();
+    onCommand(app, command::statisticalSimulation);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    bar.finish();
+    app.simulation.progress = nullptr;
+    return elapsed.count();
+}
+
+} // namespace
+
+int simulateCommand(const CommandLine& line)
+{
+    Session session;
+    if (!session.start()) return exitFailed;
+    std::string refusal = checkSettings(line.settings, session.state());
+    if (refusal.empty()) refusal = checkSimulateOptions(line.settings, line.simulate, session.state());
+    if (!refusal.empty()) return refuse(refusal);
+
+    // The CSV file is opened first, so that a path that cannot be written costs no run.
+    const std::string& csvPath = line.simulate.csvPath;
+    std::ofstream csv;
+    if (!csvPath.empty()) {
+        csv.open(csvPath, std::ios::out | std::ios::trunc);
+        if (!csv) return refuse("cannot write the CSV file \"" + csvPath + "\"");
+    }
+
+    noteSubsetCommit(applySettings(session.app(), line.settings));
+    queueDialogAnswers(session.dialogs(), line.settings, line.simulate.grid);
+    const double seconds = simulate(session, line.simulate.threads);
+    session.forwardRefusals();
+
+    const RestErrorHeader* errors = session.state().lpRestErrorHeader;
+    if (errors == nullptr || errors->ifComplete == 0) {
+        printError(interrupted.load() ? "the simulation did not complete (interrupted)"
+                                      : "the simulation did not complete");
+        if (csv.is_open()) {
+            csv.close();
+            std::error_code ignored;
+            std::filesystem::remove(csvPath, ignored);
+        }
+        return exitFailed;
+    }
+    printJsonLine(simulationJson(session.state(), *errors, seconds));
+    if (csv.is_open()) {
+        writeSimulationCsv(csv, *errors);
+        csv.close();
+        if (!csv) {
+            printError("writing the CSV file \"" + csvPath + "\" failed");
+            return exitFailed;
+        }
+    }
+    return exitDone;
+}
+
+} // namespace mirokel::cli

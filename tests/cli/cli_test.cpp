@@ -1,0 +1,447 @@
+// Runs the built mirokel-cli as a script would and checks what it prints and how it
+// exits: the JSON lines of `run`, the tables and CSV of `simulate`, the refusals and the
+// usage errors.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using nlohmann::json;
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string quoted(const std::string& arg)
+{
+    std::string text = "'";
+    for (const char c : arg) text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return text + "'";
+}
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A fresh directory per call, so that tests may run in parallel.
+fs::path scratchDirectory()
+{
+    static std::atomic<int> counter{0};
+    const fs::path dir = fs::path(testing::TempDir()) /
+                         ("mirokel_cli_" + std::to_string(getpid()) + "_" + std::to_string(counter++));
+    fs::create_directories(dir);
+    return dir;
+}
+
+// Runs mirokel-cli with `args`; stdout and stderr captured apart.
+Outcome runCli(const std::vector<std::string>& args)
+{
+    const fs::path dir = scratchDirectory();
+    std::string command = quoted(MIROKEL_CLI_PATH);
+    for (const std::string& arg : args) command += " " + quoted(arg);
+    command += " >" + quoted((dir / "out").string()) + " 2>" + quoted((dir / "err").string()) + " </dev/null";
+    const int raw = std::system(command.c_str());
+    Outcome outcome;
+    outcome.status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    outcome.out = readFile(dir / "out");
+    outcome.err = readFile(dir / "err");
+    fs::remove_all(dir);
+    return outcome;
+}
+
+std::vector<std::string> split(const std::string& text)
+{
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+}
+
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+std::vector<json> jsonLines(const std::string& text)
+{
+    std::vector<json> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(json::parse(line));
+    return lines;
+}
+
+std::string describe(const Outcome& o) { return "status " + std::to_string(o.status) + ", stderr:\n" + o.err; }
+
+// Every array of a line has the length its count gives, and the per-pulse fields are
+// the ones named (starts within their admissible range, kept samples within the pulse).
+void expectConsistent(const json& line)
+{
+    const json& s = line.at("series");
+    ASSERT_TRUE(s.is_object());
+    const auto p = s.at("impulseQuantity").get<std::size_t>();
+    for (const char* key :
+         {"positions", "etalonNumbers", "firstSamples", "lastSamples", "minPositions", "maxPositions"})
+        EXPECT_EQ(s.at(key).size(), p) << key;
+    for (std::size_t i = 0; i < p; ++i) {
+        const json& position = s["positions"].at(i);
+        EXPECT_LE(s["minPositions"].at(i), position);
+        EXPECT_LE(position, s["maxPositions"].at(i));
+        EXPECT_LE(0, s["firstSamples"].at(i));
+        EXPECT_LE(s["firstSamples"].at(i), s["lastSamples"].at(i));
+        EXPECT_LT(s["lastSamples"].at(i), s["impulseSize"]);
+    }
+    const auto n = s.at("seriesSize").get<std::size_t>();
+    EXPECT_EQ(s.at("pureData").size(), n);
+    EXPECT_EQ(s.at("noisyData").size(), n);
+    const auto d = s.at("detPulses").get<std::size_t>();
+    for (const char* key : {"detPositions", "detEtalonNumbers", "detFirstSamples", "detLastSamples"})
+        EXPECT_EQ(s.at(key).size(), d) << key;
+    const auto t = s.at("detTuples").get<std::size_t>();
+    EXPECT_EQ(s.at("tupleFirst").size(), t);
+    EXPECT_EQ(s.at("tupleLast").size(), t);
+    EXPECT_EQ(s.at("selectedSubset").size(),
+              std::min(s.at("selectedSubsetSize").get<std::size_t>(), s.at("maxPulses").get<std::size_t>()));
+    EXPECT_EQ(s.at("subsets").size(), s.at("subsetsCount").get<std::size_t>());
+
+    const json& c = line.at("chains");
+    ASSERT_TRUE(c.is_object());
+    const auto pretenders = c.at("pretenders").get<std::size_t>();
+    EXPECT_LE(pretenders, c.at("maxSize").get<std::size_t>());
+    ASSERT_EQ(c.at("chains").size(), pretenders);
+    for (const json& chain : c["chains"]) {
+        const auto size = chain.at("size").get<std::size_t>();
+        EXPECT_LE(size, c.at("maxPulses").get<std::size_t>());
+        for (const char* key : {"etalons", "positions", "cutStart", "cutEnd"})
+            EXPECT_EQ(chain.at(key).size(), size) << key;
+    }
+}
+
+// Option sets covering every processing mode and both series classes.
+const std::vector<std::string> runOptionSets[] = {
+    {},                                                                  // start-up: tuple recognition, no subsets
+    split("--series-type 1 --task 2"),                                   // recognition
+    split("--series-type 4 --task 4 --noise 35"),                        // joint detection, unfixed count
+    split("--series-type 8 --lost 25 --task 1 --selected 5"),            // detection of cut-off pulses
+    split("--series-type 2 --task 64 --length 600"),                     // series processing
+    split("--task 1 --subset 2,5,7"),                                    // tuple detection
+    {"--subset", "2,5", "--reserved", "2,5;3,4,1", "--current", "1"},    // tuple recognition
+    {"--series-type", "40", "--subset", "4,6", "--reserved", "4,6;1,2"}, // tuple recognition, unfixed count
+};
+
+TEST(CliRun, FirstLineShowsTheStartUpState)
+{
+    const Outcome o = runCli({"run"});
+    ASSERT_EQ(o.status, 0) << describe(o);
+    const std::vector<json> lines = jsonLines(o.out);
+    ASSERT_EQ(lines.size(), 1u);
+    const json& line = lines[0];
+    EXPECT_EQ(line["command"], "next");
+    EXPECT_EQ(line["index"], 0);
+    json requiredList = json::array();
+    for (int k = 1; k <= 20; ++k) requiredList.push_back(k);
+    const json state = {{"taskType", 2},        {"seriesType", 36},      {"processingMode", 40},
+                        {"viewMode", 6},        {"resultKind", 1},       {"impulseQuantity", 18},
+                        {"seriesLength", 1200}, {"noiseLevel", 20},      {"lostDataLevel", 0},
+                        {"makeEnergyLevel", 100}, {"procEnergyLevel", 100}, {"requiredList", requiredList}};
+    EXPECT_EQ(line["state"], state);
+    const json& series = line["series"];
+    const std::pair<const char*, int> startUpSeries[] = {{"seriesSize", 1200}, {"tmin", 40},     {"tmax", 181},
+                                                         {"impulseSize", 20},  {"impulseQuantity", 18},
+                                                         {"minPulses", 6},     {"maxPulses", 30}, {"noiseLevel", 20},
+                                                         {"amplitude", 128}};
+    for (const auto& [key, value] : startUpSeries) EXPECT_EQ(series.at(key), value) << key;
+    EXPECT_EQ(line["chains"]["seriesType"], 36);
+    EXPECT_EQ(line["chains"]["processingMode"], 40);
+    EXPECT_EQ(line["chains"]["seriesName"], "known number of whole pulses tuples");
+    // Samples are signed 16-bit values.
+    const std::vector<int> pure = series["pureData"].get<std::vector<int>>();
+    EXPECT_LT(*std::min_element(pure.begin(), pure.end()), 0);
+    EXPECT_GT(*std::max_element(pure.begin(), pure.end()), 0);
+}
+
+TEST(CliRun, EveryLineHasArraysOfTheLengthsItsCountsGive)
+{
+    for (const std::vector<std::string>& options : runOptionSets) {
+        SCOPED_TRACE(testing::PrintToString(options));
+        const Outcome o = runCli(std::vector<std::string>{"run", "--runs", "2", "--same", "1"} + options);
+        ASSERT_EQ(o.status, 0) << describe(o);
+        const std::vector<json> lines = jsonLines(o.out);
+        ASSERT_EQ(lines.size(), 3u);
+        const std::pair<const char*, int> order[] = {{"next", 0}, {"next", 1}, {"same", 0}};
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            EXPECT_EQ(lines[k]["command"], order[k].first);
+            EXPECT_EQ(lines[k]["index"], order[k].second);
+            expectConsistent(lines[k]);
+        }
+    }
+}
+
+TEST(CliRun, SameOptionsPrintTheSameLines)
+{
+    for (const std::vector<std::string>& options : runOptionSets) {
+        SCOPED_TRACE(testing::PrintToString(options));
+        const std::vector<std::string> args = std::vector<std::string>{"run", "--runs", "2"} + options;
+        const Outcome first = runCli(args);
+        const Outcome second = runCli(args);
+        ASSERT_EQ(first.status, 0) << describe(first);
+        EXPECT_EQ(first.out, second.out);
+        EXPECT_EQ(first.err, second.err);
+    }
+}
+
+TEST(CliRun, SameDataGivesTheSameChainsAndNextDataNewOnes)
+{
+    const std::vector<std::string> processed[] = {split("--series-type 1 --task 2"),
+                                                  split("--series-type 4 --task 4"),
+                                                  {"--subset", "2,5", "--reserved", "2,5;3,4,1"}};
+    for (const std::vector<std::string>& options : processed) {
+        SCOPED_TRACE(testing::PrintToString(options));
+        const Outcome o = runCli(std::vector<std::string>{"run", "--runs", "2", "--same", "2"} + options);
+        ASSERT_EQ(o.status, 0) << describe(o);
+        const std::vector<json> lines = jsonLines(o.out);
+        ASSERT_EQ(lines.size(), 4u);
+        ASSERT_GT(lines[1]["chains"]["pretenders"], 0);
+        EXPECT_NE(lines[0]["series"]["noisyData"], lines[1]["series"]["noisyData"]);
+        EXPECT_NE(lines[0]["chains"]["chains"], lines[1]["chains"]["chains"]);
+        for (std::size_t k = 2; k < 4; ++k) {
+            EXPECT_EQ(lines[k]["chains"], lines[1]["chains"]);
+            EXPECT_EQ(lines[k]["series"], lines[1]["series"]);
+        }
+    }
+}
+
+TEST(CliRun, SettingsReachTheStateAndTheSeries)
+{
+    struct Case {
+        const char* description;
+        std::vector<std::string> options;
+        std::vector<std::pair<const char*, json>> expected; // JSON pointer → value in the first line
+    };
+    const Case cases[] = {
+        {"length derives bounds and midpoint", split("--length 600"),
+         {{"/state/seriesLength", 600},
+          {"/series/minPulses", 3},
+          {"/series/maxPulses", 15},
+          {"/state/impulseQuantity", 9}}},
+        {"pulses after length", split("--length 600 --pulses 12"), {{"/state/impulseQuantity", 12}}},
+        {"etalons in use, exactly", split("--series-type 1 --etalons 7,3"),
+         {{"/state/requiredList", json::array({3, 7})}, {"/state/processingMode", 2}}},
+        {"detection keeps the selected etalon", split("--series-type 1 --selected 5 --task 1"),
+         {{"/state/requiredList", json::array({5})}, {"/state/taskType", 1}, {"/state/processingMode", 1}}},
+        {"lost data and energies", split("--series-type 8 --lost 25"),
+         {{"/state/seriesType", 8}, {"/state/lostDataLevel", 25}, {"/state/makeEnergyLevel", 75},
+          {"/state/procEnergyLevel", 75}, {"/chains/makeEnergy", 75}}},
+        {"settings apply in their order, not as typed", split("--lost 50 --series-type 1"),
+         {{"/state/seriesType", 1}, {"/state/lostDataLevel", 50}, {"/state/makeEnergyLevel", 50}}},
+        {"noise and intervals", split("--noise 35 --tmin 30 --tmax 100"),
+         {{"/state/noiseLevel", 35}, {"/series/noiseLevel", 35}, {"/series/tmin", 30}, {"/series/tmax", 100}}},
+        {"series processing", split("--series-type 4 --task 64"),
+         {{"/state/taskType", 64}, {"/state/processingMode", 64}}},
+        {"tuple detection with a subset", split("--task 1 --subset 2,5,7 --employment 2"),
+         {{"/state/processingMode", 36}, {"/series/selectedSubset", {2, 5, 7}}, {"/series/subsetEmployment", 2}}},
+        {"reserved subsets, the first current", {"--subset", "2,5", "--reserved", "2,5;3,4,1", "--current", "1"},
+         {{"/series/subsetsCount", 2}, {"/series/subsets", {{2, 5}, {3, 4, 1}}}, {"/series/selectedSubset", {2, 5}}}},
+        {"reserved subsets, the last current", {"--subset", "2,5", "--reserved", "2,5;3,4,1"},
+         {{"/series/selectedSubset", {3, 4, 1}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.description);
+        const Outcome o = runCli(std::vector<std::string>{"run"} + c.options);
+        ASSERT_EQ(o.status, 0) << describe(o);
+        const std::vector<json> lines = jsonLines(o.out);
+        ASSERT_EQ(lines.size(), 1u);
+        for (const auto& [pointer, value] : c.expected)
+            EXPECT_EQ(lines[0].at(json::json_pointer(pointer)), value) << pointer;
+    }
+    // A setting before the subcommand is the same setting.
+    EXPECT_EQ(runCli({"--noise", "50", "run"}).out, runCli({"run", "--noise", "50"}).out);
+}
+
+TEST(CliErrors, RefusedValuesExitWith2AndTheMessageBeforeAnyOutput)
+{
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {split("run --tmin 0"), "Tmin must be at least 1"},
+        {split("run --tmax 10 --tmin 5"), "pulse length"},
+        {split("run --tmin 70000"), "Tmin (70000)"},
+        {split("run --length 40000"), "series length (40000)"},
+        {split("run --noise 20000"), "noise level (20000)"},
+        {split("run --series-type 3"), "series type (3)"},
+        {split("run --task 3"), "task type (3)"},
+        {split("run --selected 21"), "etalon number (21)"},
+        {split("run --etalons 0,1"), "etalon number (0)"},
+        {{"run", "--etalons", ""}, "0 given"},
+        {split("run --lost 101"), "lost-data level (101)"},
+        {split("run --employment 6"), "subset employment (6)"},
+        {split("run --init-position 0"), "init position"},
+        {split("run --subset 1,2,3,4,5,6,7,8,9,10,11"), "11 given"},
+        {{"run", "--reserved", "1;2;3;4;5;6;7;8;9;10;11"}, "reserved subsets"},
+        {{"run", "--reserved", "1;2", "--current", "3"}, "current reserved subset (3)"},
+        {split("run --runs -1"), "--runs (-1)"},
+        {split("simulate --noise-steps 1"), "at least 2 noise steps"},
+        {split("simulate --repeats 0"), "repeats must be at least 1"},
+        {split("simulate --repeats 70000"), "--repeats (70000)"},
+        {split("simulate --min-pulses 2"), "pulse counts"},
+        {split("simulate --noise-initial 10000 --noise-increment 1000"), "noise levels"},
+        {split("simulate --threads 0"), "--threads (0)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const Outcome o = runCli(c.args);
+        EXPECT_EQ(o.status, 2);
+        EXPECT_EQ(o.out, "");
+        EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
+        EXPECT_EQ(o.err.find("Usage"), std::string::npos) << o.err;
+    }
+}
+
+TEST(CliErrors, UsageErrorsExitWith2AndAUsageLine)
+{
+    const std::vector<std::string> cases[] = {
+        {},                                // no subcommand
+        split("run --bogus"),              // unknown option
+        split("run --tmin abc"),           // malformed number
+        split("run --tmin 40x"),           // trailing garbage
+        split("run --etalons 1,,2"),       // malformed list
+        {"run", "--reserved", "1;x"},      // malformed list of lists
+        split("run --min-pulses 3"),       // a grid option is not for run
+        split("simulate --runs 2"),        // nor --runs for simulate
+        split("run extra"),                // no positional arguments
+    };
+    for (const std::vector<std::string>& args : cases) {
+        SCOPED_TRACE(testing::PrintToString(args));
+        const Outcome o = runCli(args);
+        EXPECT_EQ(o.status, 2);
+        EXPECT_EQ(o.out, "");
+        EXPECT_NE(o.err.find("Usage: mirokel-cli"), std::string::npos) << o.err;
+    }
+}
+
+TEST(CliHelp, HelpDocumentsEveryOptionAndVersionAndSnapshotAnswer)
+{
+    const Outcome help = runCli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* option :
+         {"--series-type", "--selected", "--task", "--etalons", "--tmin", "--tmax", "--length", "--pulses", "--noise",
+          "--lost", "--employment", "--init-position", "--proceeding", "--subset", "--reserved", "--current", "--runs",
+          "--same", "--min-pulses", "--max-pulses", "--pulses-increment", "--noise-initial", "--noise-steps",
+          "--noise-increment", "--repeats", "--csv", "--threads", "--version", "snapshot"})
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+
+    const Outcome version = runCli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("mirokel-cli ", 0), 0u) << version.out;
+
+    const Outcome snapshot = runCli(split("snapshot --view series --out picture.png"));
+    EXPECT_EQ(snapshot.status, 2);
+    EXPECT_EQ(snapshot.out, "");
+    EXPECT_NE(snapshot.err.find("snapshot is not available yet"), std::string::npos) << snapshot.err;
+}
+
+const std::vector<std::string> tinyGrid =
+    split("--length 600 --min-pulses 4 --max-pulses 6 --noise-steps 2 --noise-initial 60 --noise-increment 60 "
+          "--repeats 2");
+
+const std::vector<std::string> simulatedModes[] = {
+    split("--series-type 1 --task 2"),
+    split("--series-type 4 --task 4"),
+    {"--subset", "2,5", "--reserved", "2,5;3,4,1"},
+};
+
+json simulate(const std::vector<std::string>& args)
+{
+    const Outcome o = runCli(std::vector<std::string>{"simulate"} + args);
+    EXPECT_EQ(o.status, 0) << describe(o);
+    EXPECT_NE(o.err.find("[getPulseEstAsRepeats] Create series parameters:"), std::string::npos) << o.err;
+    const std::vector<json> lines = jsonLines(o.out);
+    EXPECT_EQ(lines.size(), 1u);
+    return lines.empty() ? json() : lines[0];
+}
+
+void expectTable(const json& table, std::size_t rows, std::size_t columns)
+{
+    ASSERT_EQ(table.size(), rows);
+    for (const json& row : table) EXPECT_EQ(row.size(), columns);
+}
+
+TEST(CliSimulate, TablesHaveTheGridsShapeAndDoNotDependOnThreads)
+{
+    for (const std::vector<std::string>& mode : simulatedModes) {
+        SCOPED_TRACE(testing::PrintToString(mode));
+        json one = simulate(tinyGrid + mode + split("--threads 1"));
+        json two = simulate(tinyGrid + mode + split("--threads 2"));
+        ASSERT_TRUE(one.is_object());
+        EXPECT_EQ(one["pulseValues"], json({4, 5, 6}));
+        EXPECT_EQ(one["noiseLevels"], json({60, 120}));
+        for (const char* table : {"errors", "detErrors", "recErrors"}) expectTable(one[table], 2, 3);
+        EXPECT_EQ(one["repeats"], 2);
+        EXPECT_EQ(one["state"]["seriesLength"], 600);
+        EXPECT_EQ(one["state"]["resultKind"], 2);
+        EXPECT_EQ(one["seriesType"], one["state"]["seriesType"]);
+        EXPECT_EQ(one["processingMode"], one["state"]["processingMode"]);
+        EXPECT_TRUE(one["elapsedSeconds"].is_number());
+        one.erase("elapsedSeconds");
+        two.erase("elapsedSeconds");
+        EXPECT_EQ(one, two);
+    }
+}
+
+TEST(CliSimulate, CsvHoldsOneRowPerNoiseLevelAndPulseCount)
+{
+    const fs::path dir = scratchDirectory();
+    const fs::path csv = dir / "errors.csv";
+    const json result = simulate(tinyGrid + simulatedModes[1] + std::vector<std::string>{"--csv", csv.string()});
+    std::ifstream in(csv);
+    std::vector<std::string> rows;
+    for (std::string row; std::getline(in, row);) rows.push_back(row);
+    ASSERT_EQ(rows.size(), 1u + 2 * 3);
+    EXPECT_EQ(rows[0], "noise_level,pulses,restoring_error,detection_error,recognition_errors");
+    std::size_t next = 1;
+    for (std::size_t level = 0; level < 2; ++level) {
+        for (std::size_t point = 0; point < 3; ++point) {
+            std::ostringstream expected;
+            expected << result["noiseLevels"][level] << ',' << result["pulseValues"][point] << ','
+                     << result["errors"][level][point] << ',' << result["detErrors"][level][point] << ','
+                     << result["recErrors"][level][point];
+            EXPECT_EQ(rows[next++], expected.str());
+        }
+    }
+    fs::remove_all(dir);
+}
+
+TEST(CliSimulate, SimulationThatDoesNotCompleteExitsWith1AndLeavesNoCsv)
+{
+    // Tuple recognition without a composed subset: the simulation stops with its message.
+    const fs::path dir = scratchDirectory();
+    const fs::path csv = dir / "errors.csv";
+    const Outcome o = runCli(std::vector<std::string>{"simulate", "--csv", csv.string()} + tinyGrid);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.out, "");
+    EXPECT_NE(o.err.find("the simulation did not complete"), std::string::npos) << o.err;
+    EXPECT_FALSE(fs::exists(csv));
+    fs::remove_all(dir);
+}
+
+} // namespace
