@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev
+  qt6-base-dev fonts-dejavu-core xvfb xauth
 )
 
 missing=()

@@ -1,89 +1,31 @@
-// The workbench's entry point. Until the window exists it runs a short demonstration
-// headless, through the same commands the window sends: the alphabet, a few runs of
-// tuple recognition and of joint detection of cut-off pulses, and the best chains.
-#include "app/application.h"
-#include "app/command_ids.h"
-#include "app/startup.h"
-#include "app/subset_panel_state.h"
-#include "app/text_report.h"
-#include "platform/scripted/scripted_window.h"
+// The workbench's entry point: the main window on a display, the headless demonstration
+// without one.
+#include "headless_demo.h"
+#include "workbench.h"
 
-#include <cstdio>
+#include <QApplication>
+
+#include <cstdlib>
 
 namespace {
 
-using namespace mirokel;
-
-// Prints the messages the commands showed since the last call.
-void printMessages(ScriptedWindow& scripted)
+// Qt is told where to show the window, or there is an X or Wayland display.
+bool hasDisplay()
 {
-    for (const RecordedMessage& message : scripted.messages())
-        std::fprintf(stderr, "[%s] %s\n", message.caption.c_str(), message.text.c_str());
-    scripted.clearMessages();
-}
-
-void printRun(Application& app, const char* title)
-{
-    const AppState& s = app.state;
-    std::printf("\n== %s ==\n", title);
-    if (s.lpSeriesHeader != nullptr) std::fputs(describeDetection(*s.lpSeriesHeader).c_str(), stdout);
-    if (s.lpChainsHeader != nullptr) std::fputs(describeChains(*s.lpChainsHeader, 3, s.wImpulseSize).c_str(), stdout);
-}
-
-// Composes the tuples (a, b, c) and (d, e) on the subset panel, as a user would, and
-// hands them to the series.
-void composeTuples(Application& app)
-{
-    AppState& s = app.state;
-    if (prepareSubsetPanel(app.window, s) == 0) return;
-    const std::int32_t tuples[2][3] = {{1, 2, 3}, {4, 5, 0}};
-    const std::int32_t sizes[2] = {3, 2};
-    for (int t = 0; t < 2; ++t) {
-        std::copy_n(tuples[t], sizes[t], s.selectedSubset);
-        s.dwSubsetSize = sizes[t];
-        s.dwReservedCount = reserveSubset(s.selectedSubset, s.dwSubsetSize, s.selectedSubsetArraySize,
-                                          s.lpReservedSubsets, s.dwReservedCount, s.dwReservedCapacity);
+    for (const char* variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0') return true;
     }
-    s.dwCurrentReserved = 1;
-    commitSubsetPanel(app.window, s);
+    return false;
 }
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
-    ScriptedWindow scripted;
-    AppState state;
-    SystemClock clock;
-    Application app{scripted.window(), state, clock};
-    initialiseStaticState(state);
-    const bool started = startApplication(scripted.window(), state);
-    printMessages(scripted);
-    if (!started) {
-        shutDownApplication(scripted.window(), state);
-        return 1;
-    }
-    std::fputs(describeAlphabet(state.aEtalons, state.wAlphabetSize).c_str(), stdout);
-
-    composeTuples(app);
-    for (int run = 1; run <= 3; ++run) {
-        onCommand(app, command::processingNextData);
-        printMessages(scripted);
-        printRun(app, formatText("Recognition of tuples, run %d (recognised tuple %d)", run,
-                                 state.lpSeriesHeader != nullptr ? state.lpSeriesHeader->wDetSubset : 0)
-                          .c_str());
-    }
-
-    onCommand(app, command::jointDetection);
-    onCommand(app, command::unfixedCutOff);
-    state.dwLostDataIndex = 2; // the "25%" choice of the lost-data selector
-    onCommand(app, command::applySelectors);
-    for (int run = 1; run <= 2; ++run) {
-        onCommand(app, command::processingNextData);
-        printMessages(scripted);
-        printRun(app, formatText("Joint detection of cut-off pulses (25%% lost), run %d", run).c_str());
-    }
-    if (state.lpSeriesHeader != nullptr) std::fputs(describeSeries(*state.lpSeriesHeader).c_str(), stdout);
-    shutDownApplication(scripted.window(), state);
-    return 0;
+    if (!hasDisplay()) return mirokel::runHeadlessDemo();
+    QApplication application(argc, argv);
+    mirokel::Workbench workbench;
+    if (!workbench.start()) return 0; // the start-up showed "Fatal Error"
+    return QApplication::exec();
 }

@@ -1,0 +1,72 @@
+// Measuring and drawing text with Qt on the window's surface.
+#include "platform/qt/qt_text_engine.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+
+namespace mirokel {
+
+namespace {
+
+// Greek letters of the "Symbol" face for the Latin letters a … z and A … Z (letters
+// without a Greek counterpart stay as they are).
+QChar greekFor(QChar c)
+{
+    static const char16_t lower[] = u"αβχδεφγηιϕκλμνοπθρστυϖωξψζ";
+    static const char16_t upper[] = u"ΑΒΧΔΕΦΓΗΙϑΚΛΜΝΟΠΘΡΣΤΥςΩΞΨΖ";
+    if (c >= u'a' && c <= u'z') return QChar(lower[c.unicode() - u'a']);
+    if (c >= u'A' && c <= u'Z') return QChar(upper[c.unicode() - u'A']);
+    return c;
+}
+
+} // namespace
+
+QFont QtTextEngine::qtFont(const FontSpec& font)
+{
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(font.height > 0 ? font.height : windowFontPixels);
+    f.setHintingPreference(QFont::PreferFullHinting);
+    return f;
+}
+
+QString QtTextEngine::shownText(const FontSpec& font, std::string_view text)
+{
+    QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if (font.face == "Symbol")
+        for (QChar& c : shown) c = greekFor(c);
+    return shown;
+}
+
+TextMetrics QtTextEngine::metrics(const FontSpec& font)
+{
+    const QFontMetrics m(qtFont(font));
+    return {m.height(), m.leading(), m.averageCharWidth()};
+}
+
+TextSize QtTextEngine::extent(const FontSpec& font, std::string_view text)
+{
+    const QFontMetrics m(qtFont(font));
+    return {m.horizontalAdvance(shownText(font, text)), m.height()};
+}
+
+void QtTextEngine::draw(Surface& surface, const Rect& clip, const TextRun& run)
+{
+    QImage image(reinterpret_cast<uchar*>(surface.pixels()), surface.width(), surface.height(),
+                 static_cast<qsizetype>(surface.width()) * 4, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setClipRect(QRect(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top));
+    const QFont font = qtFont(run.font);
+    painter.setFont(font);
+    const QFontMetrics m(font);
+    const QString text = shownText(run.font, run.text);
+    if (run.mode == BackgroundMode::opaque) {
+        const QColor background(run.background.r, run.background.g, run.background.b);
+        painter.fillRect(QRect(run.x, run.y, m.horizontalAdvance(text), m.height()), background);
+    }
+    painter.setPen(QColor(run.color.r, run.color.g, run.color.b));
+    painter.drawText(run.x, run.y + m.ascent(), text);
+}
+
+} // namespace mirokel

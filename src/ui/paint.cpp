@@ -1,0 +1,144 @@
+// The paint dispatch: layout, view, faces, selectors.
+#include "ui/paint.h"
+
+#include "ui/alphabet_panel.h"
+#include "ui/button_faces.h"
+#include "ui/layout.h"
+#include "ui/selectors.h"
+
+#include <span>
+
+namespace mirokel {
+
+namespace {
+
+// View modes.
+constexpr std::int32_t alphabetView = 5, resultView = 6, subsetPanelView = 9, paramsView = 10;
+constexpr std::uint16_t statisticsResult = 2; // wResultKind of the statistics view
+
+// Puts the drawing defaults of the window in place for one paint: black pen, white brush,
+// black text on an opaque white background; the previous settings come back at the end.
+class PaintDefaults {
+public:
+    explicit PaintDefaults(Canvas& canvas)
+        : canvas(canvas), pen(canvas, colors::black), brush(canvas, Brush{colors::white}),
+          textColor(canvas.setTextColor(colors::black)), background(canvas.setBackgroundColor(colors::white)),
+          mode(canvas.setBackgroundMode(BackgroundMode::opaque))
+    {
+    }
+    ~PaintDefaults()
+    {
+        canvas.setBackgroundMode(mode);
+        canvas.setBackgroundColor(background);
+        canvas.setTextColor(textColor);
+    }
+    PaintDefaults(const PaintDefaults&) = delete;
+    PaintDefaults& operator=(const PaintDefaults&) = delete;
+
+private:
+    Canvas& canvas;
+    PenScope pen;
+    BrushScope brush;
+    Color textColor;
+    Color background;
+    BackgroundMode mode;
+};
+
+void readFontMetrics(AppState& s, Canvas& canvas)
+{
+    const TextMetrics metrics = canvas.textMetrics();
+    s.dwLineHeight = metrics.height + metrics.externalLeading - 1;
+    s.dwCharWidth = metrics.aveCharWidth;
+}
+
+void drawFaceAt(Canvas& canvas, std::uint16_t resourceId, const Rect& place)
+{
+    drawButtonFace(canvas, resourceId, place.left, place.top);
+}
+
+// Next, Exit, then the select face where the processing mode has one.
+void drawLowerFaces(Canvas& canvas, AppState& s)
+{
+    drawFaceAt(canvas, button_face::next, s.rcNextButton);
+    drawFaceAt(canvas, button_face::exit, s.rcExitButton);
+    if (hasSelectFace(s.wProcessingMode)) drawSelectFace(canvas, s);
+}
+
+// Series processing shows a series view only for the four plain series types.
+bool seriesViewShown(const AppState& s)
+{
+    if (s.wProcessingMode != task_type::seriesProcessing) return true;
+    return s.wSeriesType == series_type::fixedWhole || s.wSeriesType == series_type::fixedCutOff ||
+           s.wSeriesType == series_type::unfixedWhole || s.wSeriesType == series_type::unfixedCutOff;
+}
+
+void drawResultView(AppState& s)
+{
+    if (s.wResultKind == statisticsResult) {
+        // The statistics view (DrawDetectionArrayZ) is drawn by the views module.
+        return;
+    }
+    if (seriesViewShown(s)) {
+        // The series view (drawSeriesView) is drawn by the views module.
+    }
+    s.dwTypeMoreDetails = 0;
+}
+
+void drawView(AppState& s, Canvas& canvas)
+{
+    switch (s.dwViewMode) {
+    case alphabetView:
+        drawAlphabetPanel(canvas, s);
+        drawLowerFaces(canvas, s);
+        break;
+    case resultView:
+        drawResultView(s);
+        drawFaceAt(canvas, button_face::restart, s.rcRestartButton);
+        drawLowerFaces(canvas, s);
+        break;
+    case subsetPanelView:
+        // The subset selection panel (prepareSubsetPanel, drawSubsetPanel) is drawn by the subset panel module.
+        drawLowerFaces(canvas, s);
+        break;
+    case paramsView:
+        // The series parameters view (drawParamsView) is drawn by the params view module.
+        drawLowerFaces(canvas, s);
+        break;
+    default: // 7, 8 and any other mode: the empty graph area, no face
+        break;
+    }
+}
+
+std::span<const std::int32_t> choicesOf(const ChoiceTable& table) { return std::span(table).subspan(1); }
+
+void drawSelectors(AppState& s, Canvas& canvas, std::int32_t clientWidth)
+{
+    const bool withLostData = s.wSeriesType == series_type::fixedCutOff || s.wSeriesType == series_type::unfixedCutOff;
+    layOutSelectorBoxes(s, clientWidth, withLostData);
+    const std::int32_t L = s.dwLineHeight;
+    drawSelector(canvas, L, s.rcSeriesLengthBox, s.arcSeriesLengthOptions, " series length: ", dwSeriesLengthTable[0],
+                 choicesOf(dwSeriesLengthTable), s.dwSeriesLengthIndex, s.dwSeriesLength);
+    drawSelector(canvas, L, s.rcNoiseBox, s.arcNoiseOptions, " noise level: ", dwNoiseLevelTable[0],
+                 choicesOf(dwNoiseLevelTable), s.dwNoiseLevelIndex, s.wNoiseLevel);
+    if (!withLostData) return;
+    drawSelector(canvas, L, s.rcLostDataBox, s.arcLostDataOptions, " lost data level: ", dwLostDataTable[0],
+                 choicesOf(dwLostDataTable), s.dwLostDataIndex, s.wLostDataLevel);
+}
+
+} // namespace
+
+void onPaint(AppState& s, Canvas& canvas, std::int32_t clientWidth, std::int32_t clientHeight)
+{
+    const FontSpec previousFont = canvas.selectFont(FontSpec{"", 0});
+    {
+        PaintDefaults defaults(canvas);
+        readFontMetrics(s, canvas);
+        layOutButtonColumn(s, clientWidth, clientHeight);
+        layOutAlphabetGrid(s, clientWidth, clientHeight);
+        drawView(s, canvas);
+        drawSelectors(s, canvas, clientWidth);
+    }
+    canvas.selectFont(previousFont);
+}
+
+} // namespace mirokel
