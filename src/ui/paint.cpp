@@ -5,6 +5,7 @@
 #include "ui/button_faces.h"
 #include "ui/layout.h"
 #include "ui/selectors.h"
+#include "views/series_view.h"
 
 #include <span>
 
@@ -72,19 +73,33 @@ bool seriesViewShown(const AppState& s)
            s.wSeriesType == series_type::unfixedWhole || s.wSeriesType == series_type::unfixedCutOff;
 }
 
-void drawResultView(AppState& s)
+SeriesViewSettings seriesViewSettings(const AppState& s)
+{
+    return {s.rcGraph,
+            s.dwLineHeight,
+            s.dwHighlightDetectedPulses != 0,
+            s.dwShadedOriginalPulses != 0,
+            s.dwFrameGraphFields != 0,
+            s.dwSpecialGraphSize != 0,
+            s.wTupleHighlight,
+            s.dwCurrentReserved,
+            s.lpReservedListRect,
+            s.dwReservedCapacity};
+}
+
+void drawResultView(Window& window, AppState& s, Canvas& canvas)
 {
     if (s.wResultKind == statisticsResult) {
         // The statistics view (DrawDetectionArrayZ) is drawn by the views module.
         return;
     }
-    if (seriesViewShown(s)) {
-        // The series view (drawSeriesView) is drawn by the views module.
-    }
+    if (seriesViewShown(s))
+        drawSeriesView(window, canvas, s.wRequiredCount, s.lpRequiredList, s.lpChainsHeader, s.lpSeriesHeader,
+                       seriesViewSettings(s));
     s.dwTypeMoreDetails = 0;
 }
 
-void drawView(AppState& s, Canvas& canvas)
+void drawView(Window& window, AppState& s, Canvas& canvas)
 {
     switch (s.dwViewMode) {
     case alphabetView:
@@ -92,7 +107,7 @@ void drawView(AppState& s, Canvas& canvas)
         drawLowerFaces(canvas, s);
         break;
     case resultView:
-        drawResultView(s);
+        drawResultView(window, s, canvas);
         drawFaceAt(canvas, button_face::restart, s.rcRestartButton);
         drawLowerFaces(canvas, s);
         break;
@@ -127,7 +142,7 @@ void drawSelectors(AppState& s, Canvas& canvas, std::int32_t clientWidth)
 
 } // namespace
 
-void onPaint(AppState& s, Canvas& canvas, std::int32_t clientWidth, std::int32_t clientHeight)
+void onPaint(Window& window, AppState& s, Canvas& canvas, std::int32_t clientWidth, std::int32_t clientHeight)
 {
     const FontSpec previousFont = canvas.selectFont(FontSpec{"", 0});
     {
@@ -135,7 +150,7 @@ void onPaint(AppState& s, Canvas& canvas, std::int32_t clientWidth, std::int32_t
         readFontMetrics(s, canvas);
         layOutButtonColumn(s, clientWidth, clientHeight);
         layOutAlphabetGrid(s, clientWidth, clientHeight);
-        drawView(s, canvas);
+        drawView(window, s, canvas);
         drawSelectors(s, canvas, clientWidth);
     }
     canvas.selectFont(previousFont);

@@ -19,6 +19,9 @@ constexpr std::uint16_t modeJointDetection = 4;  // detection with identificatio
 constexpr std::uint16_t modeTupleDetection = 36;
 constexpr std::uint16_t modeTupleRecognition = 40;
 
+constexpr std::uint16_t tupleHighlightFrames = 1; // wTupleHighlight: dotted frames around detected tuples
+constexpr std::uint16_t tupleHighlightBands = 2;  // wTupleHighlight: coloured bands behind them
+
 constexpr std::int32_t defaultShownAmplitude = 128; // S when the series has no amplitude
 constexpr std::int32_t specialGraphWidth = 618;
 constexpr std::int32_t specialGraphHeight = 112;
@@ -36,6 +39,7 @@ char etalonLetter(std::int32_t number)
 }
 
 bool isCutOffType(std::uint16_t type) { return type == 2 || type == 8; }
+// Tuple processing modes and tuple series types share the codes 36 and 40.
 bool isTupleCode(std::uint16_t code) { return code == modeTupleDetection || code == modeTupleRecognition; }
 
 // The shape of etalon number e, or null when the series has no such etalon.
@@ -174,9 +178,9 @@ void drawGraphBackground(const ViewContext& v, const Rect& graph, std::int32_t p
     if (v.settings.frameGraphFields && !v.settings.specialGraphSize)
         canvas.rectangle(graph.left, graph.top, graph.right + 1, graph.bottom + 1);
     if (tupleHighlight) {
-        if (v.settings.tupleHighlight == 1)
+        if (v.settings.tupleHighlight == tupleHighlightFrames)
             drawTupleFrames(canvas, graph, v.series);
-        else if (v.settings.tupleHighlight == 2)
+        else if (v.settings.tupleHighlight == tupleHighlightBands)
             drawTupleBackgrounds(canvas, graph, v.series);
     }
     if (v.settings.highlightDetectedPulses)
@@ -199,14 +203,14 @@ void drawPlacedGraph(const ViewContext& v)
         drawKeptShading(v.canvas, graph, v.values.panelScale, v.series);
 }
 
-// The detected tuples are highlighted on graphs 2 and 3 only for tuple series processed
-// in a tuple mode.
-bool detectedTupleHighlight(const RunLabels& run) { return isTupleCode(run.mode) && isTupleCode(run.type); }
+// A tuple series processed in a tuple mode: only then are the detected tuples highlighted
+// on graphs 2 and 3 and listed tuple by tuple.
+bool tupleSeriesInTupleMode(const RunLabels& run) { return isTupleCode(run.mode) && isTupleCode(run.type); }
 
 void drawNoisyGraph(const ViewContext& v)
 {
     const Rect graph = graphRect(v.layout, v.layout.p2y);
-    drawGraphBackground(v, graph, 1, detectedTupleHighlight(v.run));
+    drawGraphBackground(v, graph, 1, tupleSeriesInTupleMode(v.run));
     drawAxisCross(v.canvas, graph);
     drawSeriesCurve(v.canvas, graph, v.values.panelScale, v.series);
 }
@@ -219,7 +223,7 @@ void drawDetectedGraph(const ViewContext& v)
         if (s.lpDetEtalonNumbers[k] == 0)
             return;
     const Rect graph = graphRect(v.layout, v.layout.p3y);
-    drawGraphBackground(v, graph, 2, detectedTupleHighlight(v.run));
+    drawGraphBackground(v, graph, 2, tupleSeriesInTupleMode(v.run));
     drawAxisCross(v.canvas, graph);
     drawPlacedPulses(v.canvas, graph, v.values.panelScale, v.series, PulseSelector::detected);
 }
@@ -280,7 +284,7 @@ std::string detectedLine(const ViewContext& v)
         line += formatText(" (%d)", s.wImpulseQuantity);
     line += s.wDetPulses == 1 ? " pulse" : " pulses";
     line += ": ";
-    if (detectedTupleHighlight(v.run)) {
+    if (tupleSeriesInTupleMode(v.run)) {
         addDetectedTuples(v, line);
     } else {
         for (std::int32_t k = 0; k < s.wDetPulses; ++k) {

@@ -61,7 +61,7 @@ public:
     void paint(std::int32_t width = surfaceWidth, std::int32_t height = surfaceHeight)
     {
         text.runs.clear();
-        onPaint(state, canvas, width, height);
+        onPaint(scripted.window(), state, canvas, width, height);
     }
 
     void useEtalons(std::int32_t count)

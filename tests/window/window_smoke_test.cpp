@@ -1,0 +1,72 @@
+// The real window: started as the workbench starts, " Processing Next Data " chosen from
+// the menu with real mouse events, and the result view painted. Runs under a display
+// (xvfb-run in CI).
+#include "workbench.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace mirokel {
+namespace {
+
+QAction* findAction(const QList<QAction*>& actions, const QString& text)
+{
+    for (QAction* action : actions)
+        if (action->text() == text) return action;
+    return nullptr;
+}
+
+TEST(WindowSmoke, ProcessingNextDataFromTheMenuPaintsTheResultView)
+{
+    Workbench workbench;
+    ASSERT_TRUE(workbench.start());
+    MainWindow& window = workbench.mainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(200);
+
+    // Open " Processing" on the menu bar with a click, then click its item.
+    QMenuBar* bar = window.menuBar();
+    QAction* processing = findAction(bar->actions(), QStringLiteral(" Processing"));
+    ASSERT_NE(processing, nullptr);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(processing).center());
+    QMenu* menu = processing->menu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QAction* next = findAction(menu->actions(), QStringLiteral(" Processing Next Data "));
+    ASSERT_NE(next, nullptr);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(next).center());
+    QTest::qWait(300);
+    QApplication::processEvents();
+
+    const AppState& state = workbench.state();
+    EXPECT_EQ(state.dwViewMode, 6);
+    ASSERT_NE(state.lpSeriesHeader, nullptr);
+    // The series curve is blue: some pixel of the graph area is (0, 0, 255).
+    const Surface& picture = window.clientArea().surface();
+    ASSERT_GT(state.rcGraph.right, state.rcGraph.left) << "the window was laid out";
+    ASSERT_LT(state.rcGraph.bottom, picture.height());
+    ASSERT_LT(state.rcGraph.right, picture.width());
+    bool blue = false;
+    for (std::int32_t y = state.rcGraph.top; y <= state.rcGraph.bottom && !blue; ++y)
+        for (std::int32_t x = state.rcGraph.left; x <= state.rcGraph.right && !blue; ++x)
+            blue = picture.pixels()[static_cast<std::size_t>(y) * picture.width() + x] == colors::blue.rgb32();
+    EXPECT_TRUE(blue) << "the result view was painted";
+    // The picture, for a look by hand: MIROKEL_SCREENSHOT names the PNG file to write.
+    if (const char* file = std::getenv("MIROKEL_SCREENSHOT")) window.grab().save(QString::fromLocal8Bit(file));
+}
+
+} // namespace
+} // namespace mirokel
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
