@@ -22,6 +22,9 @@ public:
     // failed (its message was shown).
     bool start();
 
+    // Runs a command as the menu does.
+    void command(std::uint16_t id) { handlers.command(id); }
+
     MainWindow& mainWindow() { return *main; }
     AppState& state() { return appState; }
 

@@ -29,6 +29,9 @@ TEST(WindowSmoke, ProcessingNextDataFromTheMenuPaintsTheResultView)
     MainWindow& window = workbench.mainWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QTest::qWait(200);
+    // Joint detection of cut-off pulses, so that the result shows detected pulses.
+    workbench.command(40007);
+    workbench.command(40011);
 
     // Open " Processing" on the menu bar with a click, then click its item.
     QMenuBar* bar = window.menuBar();
@@ -47,6 +50,7 @@ TEST(WindowSmoke, ProcessingNextDataFromTheMenuPaintsTheResultView)
     const AppState& state = workbench.state();
     EXPECT_EQ(state.dwViewMode, 6);
     ASSERT_NE(state.lpSeriesHeader, nullptr);
+    EXPECT_GT(state.lpSeriesHeader->wDetPulses, 0);
     // The series curve is blue: some pixel of the graph area is (0, 0, 255).
     const Surface& picture = window.clientArea().surface();
     ASSERT_GT(state.rcGraph.right, state.rcGraph.left) << "the window was laid out";
