@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -63,6 +65,30 @@ TEST(WindowSmoke, ProcessingNextDataFromTheMenuPaintsTheResultView)
     EXPECT_TRUE(blue) << "the result view was painted";
     // The picture, for a look by hand: MIROKEL_SCREENSHOT names the PNG file to write.
     if (const char* file = std::getenv("MIROKEL_SCREENSHOT")) window.grab().save(QString::fromLocal8Bit(file));
+}
+
+// A dialog built from its description: a radio click and Enter accept it, Esc cancels.
+TEST(WindowSmoke, DialogsAnswerToClicksEnterAndEscape)
+{
+    Workbench workbench;
+    ASSERT_TRUE(workbench.start());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&workbench.mainWindow()));
+    auto answer = [](const QString& radioText, int key) {
+        QTimer::singleShot(200, [radioText, key] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Subset settings"));
+            for (QRadioButton* radio : dialog->findChildren<QRadioButton*>())
+                if (radio->text() == radioText) radio->click();
+            QTest::keyClick(dialog, static_cast<Qt::Key>(key));
+        });
+    };
+    answer(QStringLiteral("Single fixed"), Qt::Key_Return);
+    workbench.command(40029);
+    EXPECT_EQ(workbench.state().wSubsetEmployment, 2);
+    answer(QStringLiteral("Multiple random"), Qt::Key_Escape);
+    workbench.command(40029);
+    EXPECT_EQ(workbench.state().wSubsetEmployment, 2) << "Escape cancels";
 }
 
 } // namespace
