@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mirokel {
@@ -44,6 +45,14 @@ using DialogClick = std::function<void(std::int32_t id, DialogValues& values)>;
 // refuses the input (the dialog stays open and shows it).
 using DialogCheck = std::function<std::string(const DialogValues& values)>;
 
+// A file name to ask for, as the save dialog asks for it.
+struct SaveFileRequest {
+    std::string title;
+    std::vector<std::pair<std::string, std::string>> filters; // label and pattern, the first preselected
+    std::string defaultExtension;  // appended when the name has none
+    bool confirmOverwrite = true;  // ask before replacing an existing file
+};
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -51,6 +60,9 @@ public:
     // is true; on Cancel the result is false.
     virtual bool runDialog(const DialogDescription& description, DialogValues& values, const DialogClick& onClick,
                            const DialogCheck& onOk) = 0;
+
+    // Asks for the name of a file to write; empty when the user cancelled.
+    virtual std::string chooseSaveFile(const SaveFileRequest& request) = 0;
 };
 
 } // namespace mirokel

@@ -8,6 +8,10 @@
 
 namespace mirokel {
 
+// The cursors the window shows: the arrow, the vertical resize cursor over a handle, the
+// diagonal (north-west / south-east) resize cursor over a line.
+enum class CursorShape { arrow, sizeVertical, sizeDiagonal };
+
 class WindowServices {
 public:
     virtual ~WindowServices() = default;
@@ -29,6 +33,10 @@ public:
     virtual void createTminEdit() = 0;
     // Sets the text of the Tmin entry.
     virtual void setTminEditText(std::string_view text) = 0;
+    // Sends every mouse event to the window (also outside it) until released.
+    virtual void captureMouse(bool captured) = 0;
+    // Shows a cursor over the client area; returns the one it replaces.
+    virtual CursorShape setCursor(CursorShape shape) = 0;
 };
 
 } // namespace mirokel

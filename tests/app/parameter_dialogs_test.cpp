@@ -114,6 +114,8 @@ public:
         return answering.runDialog(description, values, onClick, onOk);
     }
 
+    std::string chooseSaveFile(const SaveFileRequest& request) override { return answering.chooseSaveFile(request); }
+
     std::vector<DialogDescription> descriptions;
 
 private:

@@ -4,6 +4,9 @@
 #include "workbench.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
@@ -89,6 +92,35 @@ TEST(WindowSmoke, DialogsAnswerToClicksEnterAndEscape)
     answer(QStringLiteral("Multiple random"), Qt::Key_Escape);
     workbench.command(40029);
     EXPECT_EQ(workbench.state().wSubsetEmployment, 2) << "Escape cancels";
+}
+
+// The save dialog offers its filters and appends the default extension.
+TEST(WindowSmoke, SaveDialogAppendsTheDefaultExtension)
+{
+    Workbench workbench;
+    ASSERT_TRUE(workbench.start());
+    const QString folder = QDir::tempPath();
+    // Answer the dialog once it is up: every 100 ms until then.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&poll, folder] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        poll.stop();
+        EXPECT_EQ(dialog->nameFilters(), (QStringList{"Bitmap Files (*.bmp)", "PCX Files (*.pcx)"}));
+        dialog->setDirectory(folder);
+        // Typed as a user types it: the name, then Enter.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QStringLiteral("mirokel-snapshot-test"));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    poll.start(100);
+    const SaveFileRequest request{"Snapshot File Name",
+                                  {{"Bitmap Files (*.bmp)", "*.bmp"}, {"PCX Files (*.pcx)", "*.pcx"}},
+                                  "bmp",
+                                  true};
+    const std::string chosen = workbench.mainWindow().window().dialogs.chooseSaveFile(request);
+    EXPECT_EQ(QString::fromStdString(chosen), QDir(folder).filePath(QStringLiteral("mirokel-snapshot-test.bmp")));
 }
 
 } // namespace

@@ -192,6 +192,26 @@ void MainWindow::setTminEditText(std::string_view text)
     if (tminEdit != nullptr) tminEdit->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
+void MainWindow::captureMouse(bool captured)
+{
+    if (captured) {
+        area->grabMouse();
+    } else {
+        area->releaseMouse();
+    }
+}
+
+CursorShape MainWindow::setCursor(CursorShape shape)
+{
+    const CursorShape previous = cursor;
+    cursor = shape;
+    static const std::map<CursorShape, Qt::CursorShape> shapes{{CursorShape::arrow, Qt::ArrowCursor},
+                                                               {CursorShape::sizeVertical, Qt::SizeVerCursor},
+                                                               {CursorShape::sizeDiagonal, Qt::SizeFDiagCursor}};
+    area->setCursor(shapes.at(shape));
+    return previous;
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (!closed && handlers.closing) handlers.closing();

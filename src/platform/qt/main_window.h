@@ -84,6 +84,8 @@ public:
     bool loadButtonImage(std::uint16_t resourceId) override;
     void createTminEdit() override;
     void setTminEditText(std::string_view text) override;
+    void captureMouse(bool captured) override;
+    CursorShape setCursor(CursorShape shape) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -99,6 +101,7 @@ private:
     std::map<std::uint16_t, QAction*> actions;
     QLineEdit* tminEdit = nullptr;
     QProgressDialog* progress = nullptr;
+    CursorShape cursor = CursorShape::arrow;
     QElapsedTimer progressClock;
     bool closed = false;
 };

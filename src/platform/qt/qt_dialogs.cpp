@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -180,6 +181,23 @@ bool QtDialogs::runDialog(const DialogDescription& description, DialogValues& va
         QMessageBox::warning(&built.dialog, qt(description.title), qt(refusal));
     });
     return built.dialog.exec() == QDialog::Accepted;
+}
+
+std::string QtDialogs::chooseSaveFile(const SaveFileRequest& request)
+{
+    QFileDialog dialog(owner, qt(request.title));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    QStringList filters;
+    for (const auto& [label, pattern] : request.filters) filters << qt(label);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
+    dialog.setDefaultSuffix(qt(request.defaultExtension));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    // Qt's own dialog: it behaves the same on every desktop, and without one.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front().toStdString();
 }
 
 } // namespace mirokel

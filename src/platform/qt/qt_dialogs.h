@@ -23,6 +23,7 @@ public:
     explicit QtDialogs(QWidget* owner) : owner(owner) {}
     bool runDialog(const DialogDescription& description, DialogValues& values, const DialogClick& onClick,
                    const DialogCheck& onOk) override;
+    std::string chooseSaveFile(const SaveFileRequest& request) override;
 
 private:
     QWidget* owner;

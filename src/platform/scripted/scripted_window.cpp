@@ -28,6 +28,15 @@ void RecordingWindowServices::createTminEdit() { tminEditCreated = true; }
 
 void RecordingWindowServices::setTminEditText(std::string_view text) { tminEditText = std::string(text); }
 
+void RecordingWindowServices::captureMouse(bool captured) { mouseCaptured = captured; }
+
+CursorShape RecordingWindowServices::setCursor(CursorShape shape)
+{
+    const CursorShape previous = cursor;
+    cursor = shape;
+    return previous;
+}
+
 namespace {
 
 // A click as the window system performs it: a radio button becomes the only checked one
@@ -66,6 +75,15 @@ bool ScriptedDialogs::runDialog(const DialogDescription& description, DialogValu
     if (refusal.empty()) return true;
     refusals.showMessage(refusal, description.title, MessageIcon::exclamation);
     return false;
+}
+
+std::string ScriptedDialogs::chooseSaveFile(const SaveFileRequest& request)
+{
+    saveRequests.push_back(request);
+    if (saveFileNames.empty()) return {};
+    std::string name = saveFileNames.front();
+    saveFileNames.pop_front();
+    return name;
 }
 
 } // namespace mirokel

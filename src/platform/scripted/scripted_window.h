@@ -48,6 +48,8 @@ public:
     bool loadButtonImage(std::uint16_t resourceId) override;
     void createTminEdit() override;
     void setTminEditText(std::string_view text) override;
+    void captureMouse(bool captured) override;
+    CursorShape setCursor(CursorShape shape) override;
 
     std::vector<RecordedInvalidation> invalidations;
     std::map<std::uint16_t, bool> menuChecks;
@@ -56,6 +58,8 @@ public:
     bool closeRequested = false;
     bool tminEditCreated = false;
     std::string tminEditText = "Tmin Text";
+    bool mouseCaptured = false;
+    CursorShape cursor = CursorShape::arrow;
 };
 
 // One scripted answer to a dialog: the clicks on radio buttons and check boxes, in order,
@@ -74,8 +78,11 @@ public:
 
     bool runDialog(const DialogDescription& description, DialogValues& values, const DialogClick& onClick,
                    const DialogCheck& onOk) override;
+    std::string chooseSaveFile(const SaveFileRequest& request) override;
 
     std::deque<DialogAnswer> answers;
+    std::deque<std::string> saveFileNames;      // answers of the save dialog, in order ("" cancels)
+    std::vector<SaveFileRequest> saveRequests;  // the save dialogs shown
     std::vector<std::string> titles;    // the dialogs shown, in order
     std::vector<DialogValues> shown;    // what each showed when it opened
 
