@@ -5,6 +5,7 @@
 #include "ui/button_faces.h"
 #include "ui/layout.h"
 #include "ui/selectors.h"
+#include "ui/subset_panel.h"
 #include "views/series_view.h"
 
 #include <span>
@@ -112,7 +113,12 @@ void drawView(Window& window, AppState& s, Canvas& canvas)
         drawLowerFaces(canvas, s);
         break;
     case subsetPanelView:
-        // The subset selection panel (prepareSubsetPanel, drawSubsetPanel) is drawn by the subset panel module.
+        // Each panel prepares the panel's storage first.
+        if (s.wProcessingMode == processing_mode::tupleRecognition) {
+            drawTupleSubsetPanel(window, canvas, s);
+        } else {
+            drawSubsetPanel(window, canvas, s);
+        }
         drawLowerFaces(canvas, s);
         break;
     case paramsView:

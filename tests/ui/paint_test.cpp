@@ -164,6 +164,7 @@ TEST(Layout, EmptyAlphabetKeepsATwoByOneGridWithoutCells)
     ASSERT_TRUE(bench.started);
     bench.state.wAlphabetSize = 0;
     bench.state.wProcessingMode = recognitionMode;
+    bench.state.dwViewMode = 5; // the alphabet panel
     bench.state.arcAlphabetCells.fill(untouched);
     bench.paint(640, 480);
 
