@@ -3,6 +3,7 @@
 
 #include "app/main_menu.h"
 #include "app/startup.h"
+#include "ui/mouse.h"
 #include "ui/paint.h"
 
 #include <QScreen>
@@ -27,6 +28,8 @@ Workbench::Workbench()
         cancel = false;
         onCommand(*app, id);
     };
+    handlers.buttonDown = [this](std::int16_t x, std::int16_t y) { onLButtonDown(*app, 0, x, y); };
+    handlers.keyDown = [this](int key) { onKeyDown(*app, key); };
     handlers.closing = [this] {
         if (started) shutDownApplication(main->window(), appState);
         started = false;

@@ -28,7 +28,10 @@ bool isTupleSeriesType(std::uint16_t seriesType)
 
 std::size_t alphabetCount(const AppState& s) { return std::min<std::size_t>(s.wAlphabetSize, alphabetSlots); }
 
-void clearSelectorRepaints(AppState& s) { s.dwRepaintSeriesLengthBox = s.dwRepaintNoiseBox = s.dwRepaintLostDataBox = 0; }
+void clearSelectorRepaints(AppState& s)
+{
+    s.dwRepaintSeriesLengthBox = s.dwRepaintNoiseBox = s.dwRepaintLostDataBox = 0;
+}
 
 // The first of the first `count` rectangles that holds the point.
 std::int32_t rectAt(std::span<const Rect> rects, std::int32_t count, std::int32_t x, std::int32_t y)

@@ -39,7 +39,7 @@ void clearComposedSubset(AppState& s)
 std::int32_t pulseCellAt(const AppState& s, std::int32_t x, std::int32_t y)
 {
     if (s.lpRequiredList == nullptr) return noHit;
-    const std::int32_t cells = std::min<std::int32_t>(s.wRequiredCount, static_cast<std::int32_t>(s.arcSubsetCells.size()));
+    const auto cells = std::min<std::int32_t>(s.wRequiredCount, static_cast<std::int32_t>(s.arcSubsetCells.size()));
     for (std::int32_t i = 0; i < cells; ++i)
         if (pointInRect(s.arcSubsetCells[static_cast<std::size_t>(i)], x, y)) return i;
     return noHit;
@@ -49,11 +49,9 @@ std::int32_t pulseCellAt(const AppState& s, std::int32_t x, std::int32_t y)
 std::int32_t panelButtonAt(const AppState& s, std::int32_t x, std::int32_t y)
 {
     if (s.ButtonsWhileSelectedSubsetRect == nullptr) return noHit;
-    const std::int32_t buttons = std::min(s.dwPanelButtons, labelledButtons);
-    for (std::int32_t b = 0; b < buttons; ++b) {
-        if ((b == accept || b == clearAll) && s.dwPanelButtons <= plainPanelButtons) continue;
+    const std::int32_t buttons = s.dwPanelButtons > plainPanelButtons ? labelledButtons : plainPanelButtons;
+    for (std::int32_t b = 0; b < buttons; ++b)
         if (pointInRect(s.ButtonsWhileSelectedSubsetRect[b], x, y)) return b;
-    }
     return noHit;
 }
 
@@ -65,6 +63,21 @@ std::int32_t reservedRowAt(const AppState& s, std::int32_t x, std::int32_t y)
     for (std::int32_t i = 0; i < rows; ++i)
         if (pointInRect(s.possibleSubsetArrayRect[i][s.dwSubsetCapacity], x, y)) return i;
     return noHit;
+}
+
+// Removes every marked member of the composed subset, from the last to the first; the
+// later members and their marks move down by one each time.
+void removeMarkedMembers(AppState& s)
+{
+    for (std::int32_t j = s.dwSubsetSize - 1; j >= 0; --j) {
+        if (s.adwSubsetMarks[j] != 1) continue;
+        const std::int32_t last = s.dwSubsetSize - 1;
+        std::copy(s.selectedSubset + j + 1, s.selectedSubset + s.dwSubsetSize, s.selectedSubset + j);
+        std::copy(s.adwSubsetMarks + j + 1, s.adwSubsetMarks + s.dwSubsetSize, s.adwSubsetMarks + j);
+        s.selectedSubset[last] = 0; // the vacated slot holds no member
+        s.adwSubsetMarks[last] = 0;
+        --s.dwSubsetSize;
+    }
 }
 
 // A pulse cell: the marked members make room, then the pulse is appended unmarked while a
@@ -160,20 +173,6 @@ void clickPanelButton(Application& app, std::int32_t button)
 }
 
 } // namespace
-
-void removeMarkedMembers(AppState& s)
-{
-    if (s.selectedSubset == nullptr || s.adwSubsetMarks == nullptr) return;
-    for (std::int32_t j = s.dwSubsetSize - 1; j >= 0; --j) {
-        if (s.adwSubsetMarks[j] != 1) continue;
-        const std::int32_t last = s.dwSubsetSize - 1;
-        std::copy(s.selectedSubset + j + 1, s.selectedSubset + s.dwSubsetSize, s.selectedSubset + j);
-        std::copy(s.adwSubsetMarks + j + 1, s.adwSubsetMarks + s.dwSubsetSize, s.adwSubsetMarks + j);
-        s.selectedSubset[last] = 0; // the vacated slot holds no member
-        s.adwSubsetMarks[last] = 0;
-        --s.dwSubsetSize;
-    }
-}
 
 bool onSubsetPanelClick(Application& app, std::int32_t x, std::int32_t y)
 {

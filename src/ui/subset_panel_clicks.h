@@ -16,8 +16,4 @@ namespace mirokel {
 // while the panel's storage does not exist.
 bool onSubsetPanelClick(Application& app, std::int32_t x, std::int32_t y);
 
-// Removes every marked member of the composed subset, from the last to the first; the
-// later members and their marks move down by one each time.
-void removeMarkedMembers(AppState& state);
-
 } // namespace mirokel

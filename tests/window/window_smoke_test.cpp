@@ -70,6 +70,33 @@ TEST(WindowSmoke, ProcessingNextDataFromTheMenuPaintsTheResultView)
     if (const char* file = std::getenv("MIROKEL_SCREENSHOT")) window.grab().save(QString::fromLocal8Bit(file));
 }
 
+// A tuple composed on the subset panel with real mouse clicks, accepted and processed.
+TEST(WindowSmoke, ComposeATupleWithTheMouseAndProcessIt)
+{
+    Workbench workbench;
+    ASSERT_TRUE(workbench.start());
+    MainWindow& window = workbench.mainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(200);
+    const AppState& state = workbench.state();
+    ASSERT_EQ(state.dwViewMode, 9) << "the tuple panel is the first view";
+    ASSERT_EQ(state.dwPanelButtons, 6);
+    auto click = [&](const Rect& r) {
+        QTest::mouseClick(&window.clientArea(), Qt::LeftButton, {}, QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+        QTest::qWait(50);
+    };
+    click(state.arcSubsetCells[2]); // c
+    click(state.arcSubsetCells[4]); // e
+    EXPECT_EQ(state.dwSubsetSize, 2);
+    click(state.ButtonsWhileSelectedSubsetRect[4]); // " Accept "
+    EXPECT_EQ(state.dwReservedCount, 1);
+    click(state.ButtonsWhileSelectedSubsetRect[3]); // " OK "
+    EXPECT_EQ(state.dwViewMode, 6);
+    ASSERT_NE(state.lpSeriesHeader, nullptr);
+    EXPECT_EQ(state.lpSeriesHeader->wDetSubset, 1) << "the series repeats the tuple (c, e)";
+    EXPECT_EQ(state.lpSeriesHeader->lpEtalonNumbers[0], 3);
+}
+
 // A dialog built from its description: a radio click and Enter accept it, Esc cancels.
 TEST(WindowSmoke, DialogsAnswerToClicksEnterAndEscape)
 {
