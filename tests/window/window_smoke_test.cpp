@@ -90,6 +90,7 @@ TEST(WindowSmoke, ComposeATupleWithTheMouseAndProcessIt)
     EXPECT_EQ(state.dwSubsetSize, 2);
     click(state.ButtonsWhileSelectedSubsetRect[4]); // " Accept "
     EXPECT_EQ(state.dwReservedCount, 1);
+    if (const char* file = std::getenv("MIROKEL_PANEL_SCREENSHOT")) window.grab().save(QString::fromLocal8Bit(file));
     click(state.ButtonsWhileSelectedSubsetRect[3]); // " OK "
     EXPECT_EQ(state.dwViewMode, 6);
     ASSERT_NE(state.lpSeriesHeader, nullptr);
