@@ -27,6 +27,7 @@ Workbench::Workbench()
     handlers.command = [this](std::uint16_t id) {
         cancel = false;
         onCommand(*app, id);
+        main->endProgress();
     };
     handlers.buttonDown = [this](std::int16_t x, std::int16_t y) { onLButtonDown(*app, 0, x, y); };
     handlers.keyDown = [this](int key) { onKeyDown(*app, key); };

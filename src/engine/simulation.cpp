@@ -8,6 +8,7 @@
 #include "platform/allocation.h"
 
 #include <algorithm>
+#include <chrono>
 #include <array>
 #include <condition_variable>
 #include <deque>
@@ -225,6 +226,8 @@ private:
     SeriesJob jobFor(std::int32_t point, std::int32_t level, std::int32_t pulses, std::int32_t trueTuple);
     void process(SeriesHeader& series, ChainsHeader* header, const SeriesJob& job);
     void hand(const SeriesJob& job);
+    template <class Ready>
+    void waitReporting(std::unique_lock<std::mutex>& guard, Ready ready);
     void work(Worker& worker);
     void finishWorkers();
     void reportProgress(bool final);
@@ -472,10 +475,24 @@ void SimulationRun::process(SeriesHeader& series, ChainsHeader* header, const Se
 }
 
 // Copies the built series into a free buffer and queues it for the workers.
+// Waits on the calling thread until `ready` holds, reporting progress every 100 ms
+// meanwhile: the caller's window stays responsive, and a message box a worker asks the
+// window for (it waits for the calling thread) gets shown instead of blocking both.
+template <class Ready>
+void SimulationRun::waitReporting(std::unique_lock<std::mutex>& guard, Ready ready)
+{
+    while (!changed.wait_for(guard, std::chrono::milliseconds(100), ready)) {
+        if (!context.control.progress) continue;
+        guard.unlock();
+        context.control.progress(done.load(), total);
+        guard.lock();
+    }
+}
+
 void SimulationRun::hand(const SeriesJob& job)
 {
     std::unique_lock<std::mutex> guard(lock);
-    changed.wait(guard, [this] { return !freeBuffers.empty(); });
+    waitReporting(guard, [this] { return !freeBuffers.empty(); });
     const std::size_t b = freeBuffers.back();
     freeBuffers.pop_back();
     guard.unlock();
@@ -511,10 +528,11 @@ void SimulationRun::work(Worker& worker)
 void SimulationRun::finishWorkers()
 {
     {
-        const std::lock_guard<std::mutex> guard(lock);
+        std::unique_lock<std::mutex> guard(lock);
         closing = true;
+        changed.notify_all();
+        waitReporting(guard, [this] { return done.load() == built; });
     }
-    changed.notify_all();
     for (Worker& worker : workers)
         if (worker.thread.joinable()) worker.thread.join();
 }

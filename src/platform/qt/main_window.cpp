@@ -159,10 +159,14 @@ void MainWindow::reportProgress(std::int64_t done, std::int64_t total, std::atom
                                .arg(duration(left)));
     progress->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 1000);
     QApplication::processEvents();
-    if (done >= total) {
-        progress->deleteLater();
-        progress = nullptr;
-    }
+    if (done >= total) endProgress();
+}
+
+void MainWindow::endProgress()
+{
+    if (progress == nullptr) return;
+    progress->deleteLater();
+    progress = nullptr;
 }
 
 void MainWindow::invalidate(const Rect& r, bool erase) { area->invalidate(r, erase); }

@@ -75,6 +75,8 @@ public:
     // Shows the progress of a simulation: a modal dialog with the percentage, the time
     // elapsed and the time left, whose Cancel sets `cancel`; the window repaints meanwhile.
     void reportProgress(std::int64_t done, std::int64_t total, std::atomic<bool>& cancel);
+    // Closes the progress dialog of a run that ended early (cancelled or stopped).
+    void endProgress();
 
     // WindowServices
     void invalidate(const Rect& area, bool erase) override;
