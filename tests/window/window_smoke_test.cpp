@@ -3,12 +3,15 @@
 // (xvfb-run in CI).
 #include "workbench.h"
 
+#include "engine/rest_error_header.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -96,6 +99,40 @@ TEST(WindowSmoke, ComposeATupleWithTheMouseAndProcessIt)
     ASSERT_NE(state.lpSeriesHeader, nullptr);
     EXPECT_EQ(state.lpSeriesHeader->wDetSubset, 1) << "the series repeats the tuple (c, e)";
     EXPECT_EQ(state.lpSeriesHeader->lpEtalonNumbers[0], 3);
+}
+
+// "Statistical Simulation" from the menu's command: its dialogs and summary box accepted
+// with Enter as they show the state, the progress dialog shown and closed, the results kept.
+TEST(WindowSmoke, SimulationRunsThroughItsDialogsWithProgress)
+{
+    Workbench workbench;
+    ASSERT_TRUE(workbench.start());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&workbench.mainWindow()));
+    AppState& state = workbench.state();
+    workbench.command(40009); // unfixed whole pulses
+    workbench.command(40005); // detection
+    state.wRepeats = 2;
+    state.wNoiseSteps = 2;
+    QStringList answered;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&answered] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || qobject_cast<QProgressDialog*>(modal) != nullptr) return;
+        answered << modal->windowTitle();
+        QTest::keyClick(modal, Qt::Key_Return);
+    });
+    poll.start(100);
+    workbench.command(40012);
+    poll.stop();
+    EXPECT_EQ(answered, (QStringList{"Create Series", " Location Parameters", "getPulseEstAsRepeats",
+                                     " Show Statistical Simulation parameters"}));
+    ASSERT_NE(state.lpRestErrorHeader, nullptr);
+    EXPECT_EQ(state.lpRestErrorHeader->ifComplete, 1);
+    EXPECT_EQ(state.dwViewMode, 6);
+    EXPECT_EQ(state.wResultKind, 2);
+    QApplication::processEvents();
+    for (QProgressDialog* dialog : workbench.mainWindow().findChildren<QProgressDialog*>())
+        EXPECT_FALSE(dialog->isVisible()) << "the progress dialog is closed after the run";
 }
 
 // A dialog built from its description: a radio click and Enter accept it, Esc cancels.
