@@ -1,6 +1,7 @@
 // Checks of typed input.
 #include "app/input_checks.h"
 
+#include "model/series_header.h"
 #include "platform/window.h"
 
 namespace mirokel {
@@ -29,14 +30,8 @@ std::string text(const char* format, long long a, long long b = 0, long long c =
 std::string checkSeriesGeometryInput(std::int64_t length, std::int64_t tmin, std::int64_t tmax,
                                      std::int64_t impulseSize)
 {
-    if (tmin < 1) return "Tmin must be at least 1.";
-    if (tmax < tmin) return text("Tmax (%lld) must not be below Tmin (%lld).", tmax, tmin);
-    if (tmax < impulseSize)
-        return text("Tmax (%lld) must not be below the pulse length (%lld): the series could not be covered.", tmax,
-                    impulseSize);
-    if (length < impulseSize || length > maxSeriesLengthInput)
-        return text("The series length (%lld) must lie between the pulse length (%lld) and %lld.", length,
-                    impulseSize, maxSeriesLengthInput);
+    std::string fault = seriesGeometryFault(impulseSize, tmin, tmax, length);
+    if (!fault.empty()) return fault;
     const Bounds b = pulseCountBounds(length, tmin, tmax, impulseSize);
     if (b.least > b.greatest)
         return text("No pulse count fits a series of %lld samples with Tmin %lld and Tmax %lld.", length, tmin, tmax);
@@ -68,8 +63,7 @@ std::string checkSimulationGridInput(std::int64_t pulsesFrom, std::int64_t pulse
     if (noiseInitial < 0 || highest > maxNoiseLevelInput)
         return text("The noise levels run from %lld to %lld; they must lie between 0 and %lld.", noiseInitial, highest,
                     maxNoiseLevelInput);
-    if (!checkSeriesGeometryInput(length, tmin, tmax, impulseSize).empty())
-        return checkSeriesGeometryInput(length, tmin, tmax, impulseSize);
+    if (std::string fault = checkSeriesGeometryInput(length, tmin, tmax, impulseSize); !fault.empty()) return fault;
     const Bounds b = pulseCountBounds(length, tmin, tmax, impulseSize);
     if (pulsesFrom > pulsesTo || pulsesFrom < b.least || pulsesTo > b.greatest)
         return text("The pulse counts must run upward within %lld … %lld for this series.", b.least, b.greatest) +

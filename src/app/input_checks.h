@@ -8,7 +8,6 @@
 
 namespace mirokel {
 
-constexpr std::int32_t maxSeriesLengthInput = 32767; // pulse positions are 16-bit
 constexpr std::int32_t maxNoiseLevelInput = 10922;   // keeps the noise draws within 32 bits
 
 // Series length, Tmin and Tmax for etalons of `impulseSize` samples: Tmin at least 1 and

@@ -255,7 +255,6 @@ private:
     std::int64_t total = 0;
     std::int64_t built = 0;
     std::int64_t lastReported = -1;
-    bool cancelled = false;
 
     // Worker threads and the series buffers they process.
     std::vector<Worker> workers;

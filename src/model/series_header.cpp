@@ -11,8 +11,6 @@ namespace mirokel {
 
 namespace {
 
-constexpr std::int32_t maxSeriesLength = 32767; // positions are stored in 16 bits
-
 // Points the per-pulse arrays into a block of 2 × seriesSize + 13 × capacity words.
 void layOutSampleBlock(SeriesHeader& s, std::int16_t* block, std::uint32_t seriesSize, std::uint16_t capacity)
 {
@@ -78,21 +76,28 @@ PulseCountBounds seriesPulseCountBounds(std::uint32_t seriesSize, std::uint16_t 
     return {minP == 0 ? std::uint16_t{1} : minP, maxP};
 }
 
+std::string seriesGeometryFault(std::int64_t impulseSize, std::int64_t tmin, std::int64_t tmax,
+                                std::int64_t seriesSize)
+{
+    const auto text = [](const char* format, std::int64_t a, std::int64_t b = 0, std::int64_t c = 0) {
+        return formatText(format, static_cast<long long>(a), static_cast<long long>(b), static_cast<long long>(c));
+    };
+    if (impulseSize < 1) return "The pulse length must be at least 1.";
+    if (tmin < 1) return "Tmin must be at least 1.";
+    if (tmax < tmin) return text("Tmax (%lld) must not be below Tmin (%lld).", tmax, tmin);
+    if (tmax < impulseSize)
+        return text("Tmax (%lld) must not be below the pulse length (%lld): the series could not be covered.", tmax,
+                    impulseSize);
+    if (seriesSize < impulseSize || seriesSize > maxSeriesLength)
+        return text("The series length (%lld) must lie between the pulse length (%lld) and %lld.", seriesSize,
+                    impulseSize, maxSeriesLength);
+    return {};
+}
+
 bool checkSeriesGeometry(Window& window, std::uint16_t impulseSize, std::uint16_t tmin, std::uint16_t tmax,
                          std::int32_t seriesSize, const char* caption)
 {
-    std::string fault;
-    if (impulseSize == 0)
-        fault = "The pulse length is 0.";
-    else if (tmin == 0)
-        fault = "Tmin is 0: pulses cannot follow one another at distance 0.";
-    else if (tmin > tmax)
-        fault = formatText("Tmin (%d) is above Tmax (%d).", tmin, tmax);
-    else if (tmax < impulseSize)
-        fault = formatText("Tmax (%d) is below the pulse length (%d): the series cannot be covered.", tmax, impulseSize);
-    else if (seriesSize < impulseSize || seriesSize > maxSeriesLength)
-        fault = formatText("The series length (%d) must lie between the pulse length (%d) and %d.", seriesSize,
-                           impulseSize, maxSeriesLength);
+    const std::string fault = seriesGeometryFault(impulseSize, tmin, tmax, seriesSize);
     if (fault.empty()) return true;
     showMessage(window, "The series cannot be built with these parameters.\n\n" + fault, caption,
                 MessageIcon::exclamation);

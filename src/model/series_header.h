@@ -8,6 +8,7 @@
 #include "platform/window.h"
 
 #include <cstdint>
+#include <string>
 
 namespace mirokel {
 
@@ -70,9 +71,15 @@ struct PulseCountBounds {
 PulseCountBounds seriesPulseCountBounds(std::uint32_t seriesSize, std::uint16_t impulseSize,
                                         std::uint16_t tmin, std::uint16_t tmax);
 
-// Whether a series of this geometry can be built: tmin 1 … tmax, tmax at least L,
-// seriesSize L … 32767, L at least 1. When not, shows a message naming the fault with the
-// given caption and returns false.
+constexpr std::int32_t maxSeriesLength = 32767; // pulse positions are stored in 16 bits
+
+// What keeps a series of this geometry from being built, or an empty text: L at least 1,
+// tmin 1 … tmax, tmax at least L, seriesSize L … 32767.
+std::string seriesGeometryFault(std::int64_t impulseSize, std::int64_t tmin, std::int64_t tmax,
+                                std::int64_t seriesSize);
+
+// Whether a series of this geometry can be built. When not, shows a message naming the
+// fault with the given caption and returns false.
 bool checkSeriesGeometry(Window& window, std::uint16_t impulseSize, std::uint16_t tmin, std::uint16_t tmax,
                          std::int32_t seriesSize, const char* caption);
 
