@@ -96,7 +96,7 @@ private:
         if (scenario.oneEtalonSeries) sequence.fill(sequence[0]);
         auto* build = scenario.unfixed ? makeUnfixedSeries : getCutOffSeries;
         SeriesHeader* series = build(scripted.window(), alphabetSlots, slots, impulseSize, tmin, tmax, seriesLength, 18,
-                                     sequence, 128, scenario.energyLevel, nullptr, streams);
+                                     sequence, 128, scenario.energyLevel, nullptr, streams, nullptr);
         addNoise(scripted.window(), noiseLevel, 128, series, streams.wNoiseSeed);
         return series;
     }

@@ -16,6 +16,7 @@ struct Application {
     AppState& state;
     Clock& clock;
     SimulationControl simulation{}; // threads, progress and cancel of the statistical simulation
+    bool seriesRefused = false;     // the last series build refused its request: the run stopped there
 };
 
 // The command dispatcher: menu ids 40001 … 40033 and internal ids 204 … 224; other ids

@@ -20,6 +20,16 @@ Bounds pulseCountBounds(std::int64_t length, std::int64_t tmin, std::int64_t tma
     return {least == 0 ? 1 : least, (length - impulseSize + tmin) / tmin};
 }
 
+// Whether the geometry gives a usable pulse count: the builder takes the counts of the
+// bounds above, and the selectors and the simulation propose the midpoint of the bounds
+// with the least not raised to 1, which must not be 0 either.
+bool pulseCountFits(std::int64_t length, std::int64_t tmin, std::int64_t tmax, std::int64_t impulseSize)
+{
+    const Bounds b = pulseCountBounds(length, tmin, tmax, impulseSize);
+    const std::int64_t proposed = ((length + impulseSize - 1) / tmax + b.greatest) / 2;
+    return b.least <= b.greatest && proposed >= 1;
+}
+
 std::string text(const char* format, long long a, long long b = 0, long long c = 0)
 {
     return formatText(format, a, b, c);
@@ -32,8 +42,7 @@ std::string checkSeriesGeometryInput(std::int64_t length, std::int64_t tmin, std
 {
     std::string fault = seriesGeometryFault(impulseSize, tmin, tmax, length);
     if (!fault.empty()) return fault;
-    const Bounds b = pulseCountBounds(length, tmin, tmax, impulseSize);
-    if (b.least > b.greatest)
+    if (!pulseCountFits(length, tmin, tmax, impulseSize))
         return text("No pulse count fits a series of %lld samples with Tmin %lld and Tmax %lld.", length, tmin, tmax);
     return {};
 }

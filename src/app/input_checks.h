@@ -12,7 +12,8 @@ constexpr std::int32_t maxNoiseLevelInput = 10922;   // keeps the noise draws wi
 
 // Series length, Tmin and Tmax for etalons of `impulseSize` samples: Tmin at least 1 and
 // not above Tmax, Tmax not below the pulse length, the length from the pulse length to
-// 32767, and at least one feasible pulse count.
+// 32767, and a feasible pulse count that the proposed count (the midpoint of the bounds)
+// does not miss.
 std::string checkSeriesGeometryInput(std::int64_t length, std::int64_t tmin, std::int64_t tmax,
                                      std::int64_t impulseSize);
 

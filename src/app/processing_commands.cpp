@@ -89,20 +89,25 @@ void buildSeries(Application& app)
     s.wNoiseLevel = s.wNoiseSetting;
     const std::span<std::uint16_t> sequence(s.lpEtalonSequence, s.wEtalonSequenceSize);
     const auto energy = static_cast<std::uint16_t>(s.wMakeEnergyLevel);
+    bool built = false;
     if (isUnfixedSeriesType(s.wSeriesType)) {
         s.lpSeriesHeader = makeUnfixedSeries(app.window, s.wAlphabetSize, s.aEtalons, s.wImpulseSize, s.wTmin,
                                              s.wTmax, s.dwSeriesLength, s.wImpulseQuantity, sequence, s.wAmplitude,
-                                             energy, s.lpSeriesHeader, s.streams);
+                                             energy, s.lpSeriesHeader, s.streams, &built);
         if (s.lpSeriesHeader != nullptr) s.wImpulseQuantity = s.lpSeriesHeader->wImpulseQuantity;
     } else {
         s.lpSeriesHeader = getCutOffSeries(app.window, s.wAlphabetSize, s.aEtalons, s.wImpulseSize, s.wTmin, s.wTmax,
                                            s.dwSeriesLength, s.wImpulseQuantity, sequence, s.wAmplitude, energy,
-                                           s.lpSeriesHeader, s.streams);
+                                           s.lpSeriesHeader, s.streams, &built);
     }
+    app.seriesRefused = !built;
     if (s.lpSeriesHeader == nullptr) {
         showMessage(app.window, "Не могу создать ряд!", "CM_INFO");
         return;
     }
+    // A refused request (its message shown) left the previous series as it was: the run
+    // stops here rather than process a series that was not built.
+    if (!built) return;
     addNoise(app.window, s.wNoiseLevel, s.wAmplitude, s.lpSeriesHeader, s.streams.wNoiseSeed);
     process(app);
 }

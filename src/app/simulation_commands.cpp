@@ -8,6 +8,7 @@
 #include "platform/allocation.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace mirokel {
 
@@ -80,35 +81,103 @@ std::string summaryText(const AppState& s)
 
 void showSimulation(Application& app);
 
-// 40012. The run fills a fresh error record that replaces the previous one only when the
-// run completes: a cancelled or failed run leaves the previous results to look at.
-void simulate(Application& app)
+// What a simulation changes besides its results, kept so that a run that does not
+// complete can give it back: the series record (the run's working series), the etalon
+// sequence and its first-run flag, the random streams and the view mode. The next
+// command then gives the same numbers as if the run had never started.
+class SimulationUndo {
+public:
+    explicit SimulationUndo(Window& window) : window(window) {}
+    ~SimulationUndo()
+    {
+        freeSeriesHeader(series);
+        releaseMemory(sequence);
+    }
+    SimulationUndo(const SimulationUndo&) = delete;
+    SimulationUndo& operator=(const SimulationUndo&) = delete;
+
+    // False after an out-of-memory message.
+    bool save(const AppState& s)
+    {
+        if (s.lpSeriesHeader != nullptr) {
+            series = copySeriesHeader(window, *s.lpSeriesHeader, nullptr);
+            if (series == nullptr) return false;
+        }
+        if (s.wEtalonSequenceSize > 0) {
+            sequence = allocateArray<std::uint16_t>(s.wEtalonSequenceSize);
+            if (sequence == nullptr) {
+                showMessage(window, "Нет памяти для lpEtalonSequence!", " Statistical Simulation ",
+                            MessageIcon::exclamation);
+                return false;
+            }
+            std::copy_n(s.lpEtalonSequence, s.wEtalonSequenceSize, sequence);
+        }
+        sequenceSize = s.wEtalonSequenceSize;
+        firstSimulation = s.dwFirstSimulation;
+        streams = s.streams;
+        viewMode = s.dwViewMode;
+        return true;
+    }
+
+    // Puts the saved objects back in place of the current ones.
+    void restore(AppState& s)
+    {
+        freeSeriesHeader(s.lpSeriesHeader);
+        s.lpSeriesHeader = std::exchange(series, nullptr);
+        releaseMemory(s.lpEtalonSequence);
+        s.lpEtalonSequence = std::exchange(sequence, nullptr);
+        s.wEtalonSequenceSize = sequenceSize;
+        s.dwFirstSimulation = firstSimulation;
+        s.streams = streams;
+        s.dwViewMode = viewMode;
+    }
+
+private:
+    Window& window;
+    SeriesHeader* series = nullptr;
+    std::uint16_t* sequence = nullptr;
+    std::uint16_t sequenceSize = 0;
+    std::int32_t firstSimulation = 0;
+    RandomStreams streams;
+    std::int32_t viewMode = 0;
+};
+
+// Says that a run which had started did not complete, and how far it got.
+void reportIncompleteRun(Application& app, const SimulationReach& reach)
+{
+    if (reach.total == 0) return; // refused before its first series, with its own message
+    const bool cancelled = app.simulation.cancel != nullptr && app.simulation.cancel->load();
+    const RestErrorHeader* previous = app.state.lpRestErrorHeader;
+    const bool kept = previous != nullptr && previous->ifComplete != 0;
+    const std::string text =
+        formatText(cancelled ? "Simulation cancelled after %lld of %lld series" : "Simulation stopped after %lld of %lld series",
+                   static_cast<long long>(reach.processed), static_cast<long long>(reach.total)) +
+        (kept ? "; the previous results are kept." : ".");
+    showMessage(app.window, text, " Statistical Simulation ", cancelled ? MessageIcon::information : MessageIcon::exclamation);
+}
+
+// The working series, a fresh error record and the run. True when the run completed and
+// its results replaced the previous ones; otherwise its message has been shown.
+bool prepareAndRun(Application& app)
 {
     AppState& s = app.state;
-    s.wLostDataLevel = s.wLostDataSetting;
-    s.wMakeEnergyLevel = s.wMakeEnergyDefault;
-    s.wProcEnergyLevel = s.wProcEnergyDefault;
-    s.dwDialogAccepted = 0;
-    enterParameters(app);
-    if (s.dwDialogAccepted == 0) return;
-    showMessage(app.window, summaryText(s), "getPulseEstAsRepeats");
     s.lpSeriesHeader = getCutOffSeriesHeader(app.window, s.wAlphabetSize, s.wImpulseSize, s.wTmin, s.wTmax,
                                              static_cast<std::uint32_t>(s.dwSeriesLength), s.lpSeriesHeader);
     if (s.lpSeriesHeader == nullptr) {
         showMessage(app.window, "Не могу выделить память для lpCutOffSeriesHeader!", " About getCutOffSeriesHeader ",
                     MessageIcon::exclamation);
-        return;
+        return false;
     }
     RestErrorHeader* fresh = getRestErrHeader(app.window, s.wPulseSteps, s.wNoiseSteps, s.wRepeats, nullptr);
     if (fresh == nullptr) {
         showMessage(app.window, "Нет RestoreErrorHeader!", errorsCaption);
-        return;
+        return false;
     }
     if (initRestErrHeader(app.window, s.wPulseSteps, s.wMinPulses, s.wPulsesIncrement, s.wNoiseSteps,
                           s.wNoiseInitial, s.wNoiseIncrement, static_cast<std::int32_t>(s.wRepeats), fresh) == 0) {
         showMessage(app.window, "Ошибка initRestErrHeader!", errorsCaption);
         freeRestErrHeader(app.window, fresh);
-        return;
+        return false;
     }
     SimulationContext context{s.streams, s.wAmplitude, s.wSubsetProceeding, app.clock,
                               s.dwSimStartTime, s.dwSimEndTime, app.simulation};
@@ -116,11 +185,33 @@ void simulate(Application& app)
         statCutoffDavrune(app.window, fresh, s.wAlphabetSize, s.aEtalons, s.wRequiredCount, s.lpRequiredList,
                           s.wSeriesType, s.wProcessingMode, static_cast<std::uint16_t>(s.wMakeEnergyLevel),
                           static_cast<std::uint16_t>(s.wProcEnergyLevel), s.lpSeriesHeader, context);
-    if (complete == 1) {
-        freeRestErrHeader(app.window, s.lpRestErrorHeader);
-        s.lpRestErrorHeader = fresh;
-    } else {
+    if (complete != 1) {
         freeRestErrHeader(app.window, fresh);
+        reportIncompleteRun(app, context.reach);
+        return false;
+    }
+    freeRestErrHeader(app.window, std::exchange(s.lpRestErrorHeader, fresh));
+    return true;
+}
+
+// 40012. The run fills a fresh error record that replaces the previous one only when the
+// run completes; a run that does not complete gives back what it changed and keeps the
+// previous results.
+void simulate(Application& app)
+{
+    AppState& s = app.state;
+    s.wLostDataLevel = s.wLostDataSetting;
+    s.wMakeEnergyLevel = s.wMakeEnergyDefault;
+    s.wProcEnergyLevel = s.wProcEnergyDefault;
+    s.dwDialogAccepted = 0;
+    SimulationUndo undo(app.window);
+    if (!undo.save(s)) return;
+    enterParameters(app);
+    if (s.dwDialogAccepted == 0) return;
+    showMessage(app.window, summaryText(s), "getPulseEstAsRepeats");
+    if (!prepareAndRun(app)) {
+        undo.restore(s);
+        return;
     }
     showSimulation(app);
 }

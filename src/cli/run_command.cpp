@@ -39,16 +39,18 @@ int runCommand(const CommandLine& line)
     const AppState& state = session.state();
     bool failed = false;
     bool noted = false;
+    // Without a series or a chains record, or with a build the builder refused, the
+    // command could not do its work (its message is already on standard error): its line
+    // is printed and nothing more is done.
     auto perform = [&](std::uint16_t id, const char* name, std::int64_t index) {
+        session.app().seriesRefused = false;
         onCommand(session.app(), id);
         noteUnprocessedTuples(state, noted);
         printJsonLine(runLineJson(name, index, state));
-        // Without a series or a chains record the command could not do its work; its
-        // message is already on standard error.
-        if (state.lpSeriesHeader == nullptr || state.lpChainsHeader == nullptr) failed = true;
+        failed = state.lpSeriesHeader == nullptr || state.lpChainsHeader == nullptr || session.app().seriesRefused;
     };
-    for (std::int64_t i = 0; i < line.run.runs; ++i) perform(command::processingNextData, "next", i);
-    for (std::int64_t i = 0; i < line.run.same; ++i) perform(command::processingSameData, "same", i);
+    for (std::int64_t i = 0; i < line.run.runs && !failed; ++i) perform(command::processingNextData, "next", i);
+    for (std::int64_t i = 0; i < line.run.same && !failed; ++i) perform(command::processingSameData, "same", i);
     return failed ? exitFailed : exitDone;
 }
 

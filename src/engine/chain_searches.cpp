@@ -145,6 +145,7 @@ std::int32_t recognizeKnownCount(Window& window, std::span<const PulseHeader> al
 
     std::int32_t best = noEndCost;
     std::int32_t recognised = -1;
+    bool placed = false;
     for (std::uint16_t li = 0; li < listCount; ++li) {
         accumulateKnownCount(ranges, pulses, matches, PulseRows::single(li), tmin, tmax, storage.rows, window2);
         std::int32_t measure = 0;
@@ -159,10 +160,12 @@ std::int32_t recognizeKnownCount(Window& window, std::span<const PulseHeader> al
         if (!retraceKnownCount(ranges, pulses, end, tmin, tmax, storage.rows, storage.chain)) continue;
         storage.chain.describe(matches, PulseRows::single(li));
         writeDetectedPlacement(storage.chain, s);
+        placed = true;
         if (slot >= 0) writePretenderPlacement(*header, slot, storage.chain);
     }
     std::fill_n(s.lpDetEtalonNumbers, pulses, static_cast<std::int16_t>(recognised));
-    s.wDetPulses = s.wImpulseQuantity;
+    // Without a retraced chain nothing was detected: no placement of this series exists.
+    s.wDetPulses = placed ? s.wImpulseQuantity : 0;
     return recognised;
 }
 

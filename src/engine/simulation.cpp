@@ -263,7 +263,8 @@ private:
     std::deque<std::pair<std::size_t, SeriesJob>> ready;
     std::size_t lastBuffer = SIZE_MAX;
     bool closing = false;
-    std::atomic<std::int64_t> done{0};
+    std::atomic<std::int64_t> done{0};      // series handled, processed or skipped after a cancel
+    std::atomic<std::int64_t> processed{0}; // series processed
     std::mutex lock;
     std::condition_variable changed;
 };
@@ -300,8 +301,10 @@ bool SimulationRun::prepare()
         showMessage(window, "Ошибка lpEtalonNumbersList!", driverCaption);
         return false;
     }
-    const bool tupleSeries = seriesType == 36 || seriesType == 40;
-    if (tupleSeries && !tuples.prepare(window, s, mode == 40)) return false;
+    // The tuple modes need their tuples whatever the series type: a series-type command
+    // leaves the processing mode as it was, so mode 40 may meet a plain series.
+    const bool tupleMode = mode == 36 || mode == 40;
+    if (tupleMode && !tuples.prepare(window, s, mode == 40)) return false;
     return context.control.threads <= 1 || prepareWorkers();
 }
 
@@ -328,15 +331,18 @@ bool SimulationRun::prepareWorkers()
 
 std::int32_t SimulationRun::run()
 {
+    context.reach = {};
     if (!checkInputs() || !prepare()) return 0;
     const std::uint16_t selectedAtEntry = s.wSelectedSubsetSize;
     context.startTime = context.endTime = context.clock.secondsNow();
     repeats = static_cast<std::uint16_t>(errors.repeats);
     total = std::int64_t{errors.wVariousPulses} * errors.wNoiseLevels * repeats;
+    context.reach.total = total;
     sums.reset(errors.wNoiseLevels, errors.wVariousPulses);
     for (Worker& worker : workers) worker.thread = std::thread([this, &worker] { work(worker); });
     const bool complete = buildAll();
     finishWorkers();
+    context.reach.processed = processed.load();
     if (complete && lastBuffer != SIZE_MAX) copySeriesHeader(window, *buffers[lastBuffer], &s);
     s.wSelectedSubsetSize = selectedAtEntry;
     if (!complete) return 0;
@@ -471,6 +477,7 @@ void SimulationRun::process(SeriesHeader& series, ChainsHeader* header, const Se
     const std::int32_t g = restoringError(window, series);
     const std::int64_t i = detectionError(series, job.pulses, header->wSeekingPulsesQuantity);
     sums.add(job, g, i, mode == 40 && result != job.trueTuple);
+    processed.fetch_add(1);
 }
 
 // Copies the built series into a free buffer and queues it for the workers.

@@ -30,7 +30,14 @@ struct SimulationControl {
     const std::atomic<bool>* cancel = nullptr; // polled between series
 };
 
-// What the run reads besides its arguments, and where it records its times.
+// How far a run got: the series processed out of the grid's P × L × repeats (0 of 0 when
+// it stopped before its first series).
+struct SimulationReach {
+    std::int64_t processed = 0;
+    std::int64_t total = 0;
+};
+
+// What the run reads besides its arguments, and where it records its times and its reach.
 struct SimulationContext {
     RandomStreams& streams;       // placement, cuts and noise continue where they stand
     std::int16_t amplitude;       // wAmplitude
@@ -39,6 +46,7 @@ struct SimulationContext {
     std::int64_t& startTime;      // dwSimStartTime
     std::int64_t& endTime;        // dwSimEndTime
     SimulationControl control;
+    SimulationReach reach{};
 };
 
 // Runs the simulation over the grid prepared in `errors`. listCount, list: the etalons in

@@ -174,39 +174,73 @@ private:
 
 // ---- Steps of makeExtSeries ------------------------------------------------------------
 
-bool checkPulseCount(Window& window, const SeriesHeader& series, std::int32_t seriesSize, std::uint16_t impulseSize,
+// The record's values the refusal of a pulse count shows beside the requested ones.
+struct RecordedGeometry {
+    std::int32_t seriesSize;
+    std::uint16_t impulseSize;
+    std::uint16_t minPulses;
+    std::uint16_t maxPulses;
+};
+
+RecordedGeometry recordedGeometry(const SeriesHeader& s)
+{
+    return {s.dwSeriesSize, s.wImpulseSize, s.wMinPulses, s.wMaxPulses};
+}
+
+bool checkPulseCount(Window& window, RecordedGeometry record, std::int32_t seriesSize, std::uint16_t impulseSize,
                      PulseCountBounds bounds, std::uint16_t pulses)
 {
     if (pulses >= bounds.minPulses && pulses <= bounds.maxPulses) return true;
     const std::string text = "Несовместимые входные параметры!\n"
                              "\n" +
-                             formatText("dwSeriesSize: %d [%d]\n", seriesSize, series.dwSeriesSize) +
-                             formatText("wImpulseSize: %d [%d]\n", impulseSize, series.wImpulseSize) +
-                             formatText("wMinPulses: %d [%d]\n", bounds.minPulses, series.wMinPulses) +
-                             formatText("wMaxPulses: %d [%d]\n", bounds.maxPulses, series.wMaxPulses) +
+                             formatText("dwSeriesSize: %d [%d]\n", seriesSize, record.seriesSize) +
+                             formatText("wImpulseSize: %d [%d]\n", impulseSize, record.impulseSize) +
+                             formatText("wMinPulses: %d [%d]\n", bounds.minPulses, record.minPulses) +
+                             formatText("wMaxPulses: %d [%d]\n", bounds.maxPulses, record.maxPulses) +
                              formatText("wImpulseQuantity: %d\n", pulses) + "\n";
     showMessage(window, text, " makeExtSeries ", MessageIcon::exclamation);
     return false;
 }
 
-// Inputs that would make the builder write outside the record, the sequence or the
-// alphabet: refused with a message before anything changes.
-bool checkBuildStorage(Window& window, const SeriesHeader& series, std::uint16_t alphabetSize,
-                       std::span<const PulseHeader> alphabet, std::int32_t seriesSize, std::uint16_t pulses,
-                       std::span<std::uint16_t> sequence)
+// Inputs that would make the builder read outside the sequence or the alphabet.
+std::string buildInputFault(std::uint16_t alphabetSize, std::span<const PulseHeader> alphabet, std::uint16_t pulses,
+                            std::span<std::uint16_t> sequence)
 {
-    std::string fault;
     if (alphabetSize == 0 || alphabetSize > alphabet.size())
-        fault = formatText("The alphabet has %d etalons; %d were asked for.", static_cast<int>(alphabet.size()),
-                           alphabetSize);
-    else if (sequence.size() < pulses)
-        fault = formatText("The etalon sequence holds %d entries; the series has %d pulses.",
-                           static_cast<int>(sequence.size()), pulses);
-    else if (static_cast<std::uint32_t>(seriesSize) > series.dwMaxSeriesSize || pulses > series.wPulsesCapacity ||
-             alphabetSize > series.wPulsesListCapacity)
-        fault = "The series record is too small for this series.";
-    if (fault.empty()) return true;
+        return formatText("The alphabet has %d etalons; %d were asked for.", static_cast<int>(alphabet.size()),
+                          alphabetSize);
+    if (sequence.size() < pulses)
+        return formatText("The etalon sequence holds %d entries; the series has %d pulses.",
+                          static_cast<int>(sequence.size()), pulses);
+    return {};
+}
+
+void showBuildFault(Window& window, const std::string& fault)
+{
     showMessage(window, "The series cannot be built.\n\n" + fault, " makeExtSeries ", MessageIcon::exclamation);
+}
+
+// A pulse count outside the bounds or inputs the builder cannot read: refused with a
+// message before the record changes.
+bool checkBuildRequest(Window& window, RecordedGeometry record, std::uint16_t alphabetSize,
+                       std::span<const PulseHeader> alphabet, std::int32_t seriesSize, std::uint16_t impulseSize,
+                       PulseCountBounds bounds, std::uint16_t pulses, std::span<std::uint16_t> sequence)
+{
+    if (!checkPulseCount(window, record, seriesSize, impulseSize, bounds, pulses)) return false;
+    const std::string fault = buildInputFault(alphabetSize, alphabet, pulses, sequence);
+    if (fault.empty()) return true;
+    showBuildFault(window, fault);
+    return false;
+}
+
+// A record too small for the series: refused before anything is written.
+bool checkBuildStorage(Window& window, const SeriesHeader& series, std::uint16_t alphabetSize,
+                       std::int32_t seriesSize, std::uint16_t pulses)
+{
+    if (static_cast<std::uint32_t>(seriesSize) <= series.dwMaxSeriesSize && pulses <= series.wPulsesCapacity &&
+        alphabetSize <= series.wPulsesListCapacity)
+        return true;
+    showBuildFault(window, "The series record is too small for this series.");
     return false;
 }
 
@@ -236,8 +270,10 @@ std::int32_t makeExtSeries(Window& window, std::uint16_t alphabetSize, std::span
     if (!checkSeriesGeometry(window, impulseSize, tmin, tmax, seriesSize, " makeExtSeries ")) return 0;
     const PulseCountBounds bounds =
         seriesPulseCountBounds(static_cast<std::uint32_t>(seriesSize), impulseSize, tmin, tmax);
-    if (!checkPulseCount(window, series, seriesSize, impulseSize, bounds, pulses)) return 0;
-    if (!checkBuildStorage(window, series, alphabetSize, alphabet, seriesSize, pulses, sequence)) return 0;
+    if (!checkBuildRequest(window, recordedGeometry(series), alphabetSize, alphabet, seriesSize, impulseSize, bounds,
+                           pulses, sequence))
+        return 0;
+    if (!checkBuildStorage(window, series, alphabetSize, seriesSize, pulses)) return 0;
 
     series.dwSeriesSize = seriesSize;
     series.wMaxPulses = bounds.maxPulses;
@@ -275,9 +311,19 @@ SeriesHeader* getCutOffSeries(Window& window, std::uint16_t alphabetSize, std::s
                               std::uint16_t impulseSize, std::uint16_t tmin, std::uint16_t tmax,
                               std::int32_t seriesSize, std::uint16_t pulses, std::span<std::uint16_t> sequence,
                               std::int16_t amplitude, std::uint16_t energyLevel, SeriesHeader* series,
-                              RandomStreams& streams)
+                              RandomStreams& streams, bool* built)
 {
+    if (built != nullptr) *built = false;
     if (!checkSeriesGeometry(window, impulseSize, tmin, tmax, seriesSize, " getCutOffSeries ")) return series;
+    // A request the build would refuse leaves the record exactly as it was, its header too.
+    const PulseCountBounds bounds =
+        seriesPulseCountBounds(static_cast<std::uint32_t>(seriesSize), impulseSize, tmin, tmax);
+    // The refusal shows the record as the header step would have left it: the new length
+    // and bounds, the previous pulse length.
+    const RecordedGeometry record{seriesSize, series != nullptr ? series->wImpulseSize : std::uint16_t{0},
+                                  bounds.minPulses, bounds.maxPulses};
+    if (!checkBuildRequest(window, record, alphabetSize, alphabet, seriesSize, impulseSize, bounds, pulses, sequence))
+        return series;
     series = getCutOffSeriesHeader(window, alphabetSize, impulseSize, tmin, tmax,
                                    static_cast<std::uint32_t>(seriesSize), series);
     if (series == nullptr) {
@@ -286,8 +332,9 @@ SeriesHeader* getCutOffSeries(Window& window, std::uint16_t alphabetSize, std::s
         return nullptr;
     }
     if (series->wMinPulses == 0) series->wMinPulses = 1;
-    makeExtSeries(window, alphabetSize, alphabet, impulseSize, tmin, tmax, seriesSize, pulses, sequence, amplitude,
-                  energyLevel, *series, streams);
+    const std::int32_t made = makeExtSeries(window, alphabetSize, alphabet, impulseSize, tmin, tmax, seriesSize,
+                                            pulses, sequence, amplitude, energyLevel, *series, streams);
+    if (built != nullptr) *built = made != 0;
     return series;
 }
 
@@ -295,8 +342,9 @@ SeriesHeader* makeUnfixedSeries(Window& window, std::uint16_t alphabetSize, std:
                                 std::uint16_t impulseSize, std::uint16_t tmin, std::uint16_t tmax,
                                 std::int32_t seriesSize, std::uint16_t /*pulses*/, std::span<std::uint16_t> sequence,
                                 std::int16_t amplitude, std::uint16_t energyLevel, SeriesHeader* series,
-                                RandomStreams& streams)
+                                RandomStreams& streams, bool* built)
 {
+    if (built != nullptr) *built = false;
     if (!checkSeriesGeometry(window, impulseSize, tmin, tmax, seriesSize, " makeUnfixedSeries ")) return series;
     const PulseCountBounds bounds =
         seriesPulseCountBounds(static_cast<std::uint32_t>(seriesSize), impulseSize, tmin, tmax);
@@ -307,7 +355,7 @@ SeriesHeader* makeUnfixedSeries(Window& window, std::uint16_t alphabetSize, std:
     const std::int32_t range = bounds.maxPulses - bounds.minPulses + 1;
     const auto pulses = static_cast<std::uint16_t>((next15(streams.wSeedPulseCount) >> 2) % range + bounds.minPulses);
     return getCutOffSeries(window, alphabetSize, alphabet, impulseSize, tmin, tmax, seriesSize, pulses, sequence,
-                           amplitude, energyLevel, series, streams);
+                           amplitude, energyLevel, series, streams, built);
 }
 
 void addNoise(Window& /*window*/, std::int16_t noiseLevel, std::int16_t /*amplitude*/, SeriesHeader* series,

@@ -25,12 +25,14 @@ namespace mirokel {
 //   energyLevel:  saved energy level of each placed pulse, percent (100 keeps it whole)
 
 // Obtains the record with getCutOffSeriesHeader and fills it with makeExtSeries.
-// Null only when obtaining the record failed; refused geometry returns `series` unchanged.
+// Null only when obtaining the record failed. A refused request (geometry, pulse count,
+// sequence or alphabet; message shown) returns `series` unchanged. `built`, when given,
+// tells whether a new series is in the record.
 SeriesHeader* getCutOffSeries(Window& window, std::uint16_t alphabetSize, std::span<const PulseHeader> alphabet,
                               std::uint16_t impulseSize, std::uint16_t tmin, std::uint16_t tmax,
                               std::int32_t seriesSize, std::uint16_t pulses, std::span<std::uint16_t> sequence,
                               std::int16_t amplitude, std::uint16_t energyLevel, SeriesHeader* series,
-                              RandomStreams& streams);
+                              RandomStreams& streams, bool* built = nullptr);
 
 // Fills a record that is already large enough. 0 on failure (message shown), 1 on success.
 std::int32_t makeExtSeries(Window& window, std::uint16_t alphabetSize, std::span<const PulseHeader> alphabet,
@@ -42,11 +44,12 @@ std::int32_t makeExtSeries(Window& window, std::uint16_t alphabetSize, std::span
 // Draws the pulse count from wSeedPulseCount (ignoring `pulses`) and builds with
 // getCutOffSeries. When no pulse count is feasible (maxP < minP) it returns null without a
 // message, releasing the record passed in as every null result of a get… operation does.
+// `built` as for getCutOffSeries.
 SeriesHeader* makeUnfixedSeries(Window& window, std::uint16_t alphabetSize, std::span<const PulseHeader> alphabet,
                                 std::uint16_t impulseSize, std::uint16_t tmin, std::uint16_t tmax,
                                 std::int32_t seriesSize, std::uint16_t pulses, std::span<std::uint16_t> sequence,
                                 std::int16_t amplitude, std::uint16_t energyLevel, SeriesHeader* series,
-                                RandomStreams& streams);
+                                RandomStreams& streams, bool* built = nullptr);
 
 // Adds gauss(stream, 0, noiseLevel) to every pure sample, the sum kept in 16 bits, and
 // records the noise level. noiseLevel: 0 … 10922. The amplitude plays no part.

@@ -329,7 +329,7 @@ TEST(SeriesBuilder, SameStartGivesIdenticalSeries)
 TEST(SeriesBuilder, NoiseAddsGaussianDrawsKeptInSixteenBits)
 {
     BuilderBench bench;
-    SeriesHeader& s = *bench.build(6, 100, {40, 181, 200});
+    SeriesHeader& s = *bench.build(4, 100, {40, 181, 200});
     s.lpPureData[0] = 32767;
     s.lpPureData[1] = -32768;
     std::uint16_t stream = 4321;

@@ -431,6 +431,7 @@ std::int32_t recognizeKnownCount(Window& /*window*/, std::span<const PulseHeader
     KnownArrays a(K, N);
     const std::vector<std::int16_t> zeros(static_cast<std::size_t>(K), 0);
     std::vector<std::int32_t> positions;
+    bool retraced = false;
     for (std::uint16_t t = 0; t < listCount; ++t) {
         const std::int32_t k = list[t];
         const ListedEtalons listed = prepareEtalons(alphabet, std::span(list + t, 1), n, procEnergy);
@@ -447,6 +448,7 @@ std::int32_t recognizeKnownCount(Window& /*window*/, std::span<const PulseHeader
             // A chain that cannot be retraced leaves the detected positions and cuts, and
             // the pretender's zero rows, as they are.
             if (retraceKnown(a, *series, K, end.end, tmin, tmax, positions)) {
+                retraced = true;
                 for (std::int32_t j = 0; j < written; ++j) {
                     const auto jj = static_cast<std::size_t>(j);
                     const auto i = static_cast<std::size_t>(positions[jj]);
@@ -469,7 +471,8 @@ std::int32_t recognizeKnownCount(Window& /*window*/, std::span<const PulseHeader
     }
 
     for (std::int32_t j = 0; j < written; ++j) series->lpDetEtalonNumbers[j] = static_cast<std::int16_t>(recognised);
-    series->wDetPulses = series->wImpulseQuantity;
+    // No retraced chain: no detected pulse.
+    series->wDetPulses = retraced ? series->wImpulseQuantity : 0;
     return recognised;
 }
 

@@ -53,7 +53,7 @@ public:
         const auto pulses = s.pulses != 0 ? s.pulses : static_cast<std::uint16_t>((b.minPulses + b.maxPulses) / 2);
         auto* build = s.unfixed ? makeUnfixedSeries : getCutOffSeries;
         series = build(window(), 20, slots, 20, s.tmin, s.tmax, s.length, pulses, sequence, 128, s.makeEnergy, series,
-                       streams);
+                       streams, nullptr);
         addNoise(window(), s.noise, 128, series, streams.wNoiseSeed);
         chains = getChainsHeader(window(), 10, series->wMaxPulses, chains);
         return *series;
