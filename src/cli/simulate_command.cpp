@@ -7,12 +7,12 @@
 #include "cli/json_output.h"
 #include "cli/session.h"
 #include "cli/settings.h"
+#include "platform/output_file.h"
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <thread>
 #include <unistd.h>
 
@@ -124,12 +124,13 @@ int simulateCommand(const CommandLine& line)
     if (refusal.empty()) refusal = checkSimulateOptions(line.settings, line.simulate, session.state());
     if (!refusal.empty()) return refuse(refusal);
 
-    // The CSV file is opened first, so that a path that cannot be written costs no run.
+    // The CSV path is checked first, so that a path that cannot be written costs no run;
+    // it is written only once the run has completed.
     const std::string& csvPath = line.simulate.csvPath;
-    std::ofstream csv;
+    OutputTarget csvTarget;
     if (!csvPath.empty()) {
-        csv.open(csvPath, std::ios::out | std::ios::trunc);
-        if (!csv) return refuse("cannot write the CSV file \"" + csvPath + "\"");
+        if (std::string fault = checkOutputPath(csvPath, csvTarget); !fault.empty())
+            return refuse("cannot write the CSV file: " + fault);
     }
 
     noteSubsetCommit(applySettings(session.app(), line.settings));
@@ -139,21 +140,15 @@ int simulateCommand(const CommandLine& line)
 
     const RestErrorHeader* errors = session.state().lpRestErrorHeader;
     if (errors == nullptr || errors->ifComplete == 0) {
-        printError(interrupted.load() ? "the simulation did not complete (interrupted)"
-                                      : "the simulation did not complete");
-        if (csv.is_open()) {
-            csv.close();
-            std::error_code ignored;
-            std::filesystem::remove(csvPath, ignored);
-        }
+        printError(interrupted.load() ? "the simulation was interrupted" : "the simulation did not complete");
         return exitFailed;
     }
     printJsonLine(simulationJson(session.state(), *errors, seconds));
-    if (csv.is_open()) {
+    if (!csvPath.empty()) {
+        std::ostringstream csv;
         writeSimulationCsv(csv, *errors);
-        csv.close();
-        if (!csv) {
-            printError("writing the CSV file \"" + csvPath + "\" failed");
+        if (std::string fault = writeOutputFile(csvTarget, csv.str()); !fault.empty()) {
+            printError("the CSV file was not written: " + fault);
             return exitFailed;
         }
     }

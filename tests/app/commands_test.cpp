@@ -15,7 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace mirokel {
@@ -377,6 +379,177 @@ TEST(Simulation, ShowBeforeAnySimulationDoesNothingAndGridRefusals)
         EXPECT_EQ(bench.state.wRepeats, 100);
         EXPECT_EQ(bench.state.wNoiseSteps, 29);
     }
+}
+
+// A small simulation of joint detection of cut-off pulses through its three dialogs.
+void simulateSmall(AppBench& bench)
+{
+    bench.answer({{id::seriesLength, "600"}});
+    bench.answer({{id::pulsesFrom, "4"}, {id::pulsesTo, "6"}, {id::noiseSteps, "3"}, {id::repeats, "4"}});
+    bench.answer({});
+    bench.command(command::statisticalSimulation);
+}
+
+void prepareJointDetection(AppBench& bench)
+{
+    bench.command(command::unfixedCutOff);
+    bench.command(command::jointDetection);
+    bench.command(command::processingNextData);
+}
+
+// The series record as the views and the next commands see it.
+std::vector<std::int64_t> seriesRecord(const AppState& s)
+{
+    std::vector<std::int64_t> v;
+    const SeriesHeader& h = *s.lpSeriesHeader;
+    v.insert(v.end(), {h.dwSeriesSize, h.wImpulseQuantity, h.wDetPulses, h.wTmin, h.wNoiseLevel});
+    v.insert(v.end(), h.lpNoisyData, h.lpNoisyData + h.dwSeriesSize);
+    v.insert(v.end(), h.lpPositions, h.lpPositions + h.wImpulseQuantity);
+    v.insert(v.end(), h.lpDetPositions, h.lpDetPositions + h.wDetPulses);
+    v.insert(v.end(), h.lpDetEtalonNumbers, h.lpDetEtalonNumbers + h.wDetPulses);
+    return v;
+}
+
+// The series record and the random streams: what decides the numbers of the next run.
+std::vector<std::int64_t> seriesAndStreams(const AppState& s)
+{
+    std::vector<std::int64_t> v = seriesRecord(s);
+    const RandomStreams& r = s.streams;
+    v.insert(v.end(), {r.wSeedPlacement, r.wSeedCutStart, r.wSeedCutEnd, r.wSeedPulseCount, r.wNoiseSeed,
+                       r.wSeedSubsetShift, r.wSeedSubsetRepeat, r.dwSequenceState});
+    return v;
+}
+
+// Everything a simulation that does not complete must give back: the series record, the
+// streams, the etalon sequence with its first-run flag, the view mode, the chains record.
+std::vector<std::int64_t> leftBehind(const AppState& s)
+{
+    std::vector<std::int64_t> v = seriesAndStreams(s);
+    v.insert(v.end(), {s.dwViewMode, s.dwFirstSimulation, s.wEtalonSequenceSize});
+    v.insert(v.end(), s.lpEtalonSequence, s.lpEtalonSequence + s.wEtalonSequenceSize);
+    const ChainsHeader& c = *s.lpChainsHeader;
+    v.insert(v.end(), c.distance, c.distance + c.wPretenders);
+    return v;
+}
+
+std::vector<std::int32_t> tables(const RestErrorHeader& e)
+{
+    std::vector<std::int32_t> v;
+    for (std::int32_t k = 0; k < e.wNoiseLevels; ++k)
+        for (std::int32_t j = 0; j < e.wVariousPulses; ++j)
+            v.insert(v.end(), {e.lpErrors[k][j], e.lpDetErrors[k][j], e.lpRecErrors[k][j]});
+    return v;
+}
+
+// Cancelled half way, the run gives back everything it changed and says how far it got;
+// the same simulation run to the end afterwards gives what a run never cancelled gives.
+TEST(Simulation, CancelledRunChangesNothingAndTheNextRunIsAsIfItHadNeverStarted)
+{
+    for (const std::uint32_t threads : {1u, 2u}) {
+        SCOPED_TRACE(threads);
+        AppBench never;
+        never.app.simulation.threads = threads;
+        prepareJointDetection(never);
+        simulateSmall(never);
+        ASSERT_NE(never.state.lpRestErrorHeader, nullptr);
+
+        AppBench bench;
+        bench.app.simulation.threads = threads;
+        prepareJointDetection(bench);
+        const std::vector<std::int64_t> before = leftBehind(bench.state);
+        std::atomic<bool> cancel{false};
+        bench.app.simulation.cancel = &cancel;
+        bench.app.simulation.progress = [&](std::int64_t done, std::int64_t total) {
+            if (2 * done >= total) cancel = true;
+        };
+        bench.scripted.clearMessages();
+        simulateSmall(bench);
+        EXPECT_EQ(bench.state.lpRestErrorHeader, nullptr);
+        EXPECT_EQ(leftBehind(bench.state), before);
+        EXPECT_EQ(bench.scripted.dialogs.answers.size(), 1u) << "the display dialog does not open";
+        bench.scripted.dialogs.answers.clear();
+        ASSERT_EQ(bench.scripted.messages().size(), 2u);
+        const RecordedMessage& m = bench.scripted.messages()[1];
+        EXPECT_EQ(m.caption, " Statistical Simulation ");
+        EXPECT_EQ(m.text.rfind("Simulation cancelled after ", 0), 0u) << m.text;
+        EXPECT_NE(m.text.find(" of 36 series."), std::string::npos) << m.text;
+
+        cancel = false;
+        bench.app.simulation.progress = nullptr;
+        simulateSmall(bench);
+        ASSERT_NE(bench.state.lpRestErrorHeader, nullptr);
+        EXPECT_EQ(tables(*bench.state.lpRestErrorHeader), tables(*never.state.lpRestErrorHeader));
+        EXPECT_EQ(seriesAndStreams(bench.state), seriesAndStreams(never.state));
+
+        // Cancelled again, the completed results stay and the message says so.
+        cancel = true;
+        bench.scripted.clearMessages();
+        simulateSmall(bench);
+        bench.scripted.dialogs.answers.clear();
+        EXPECT_EQ(tables(*bench.state.lpRestErrorHeader), tables(*never.state.lpRestErrorHeader));
+        ASSERT_EQ(bench.scripted.messages().size(), 2u);
+        EXPECT_EQ(bench.scripted.messages()[1].text,
+                  "Simulation cancelled after 0 of 36 series; the previous results are kept.");
+    }
+}
+
+// A failure inside the run (here no tuple for processing mode 40 on a plain series, or
+// memory for what the run must be able to give back) leaves everything as it was.
+TEST(Simulation, RunThatFailsGivesBackTheSeriesAndSaysWhyOnce)
+{
+    AppBench bench;
+    bench.command(command::fixedWhole); // mode 40 stays in force
+    const std::vector<std::int64_t> before = leftBehind(bench.state);
+    bench.scripted.clearMessages();
+    simulateSmall(bench);
+    bench.scripted.dialogs.answers.clear();
+    EXPECT_EQ(bench.state.lpRestErrorHeader, nullptr);
+    EXPECT_EQ(leftBehind(bench.state), before) << "the working series went back to the 1200-sample one";
+    ASSERT_EQ(bench.scripted.messages().size(), 2u) << "the summary and the refusal only";
+    EXPECT_EQ(bench.scripted.messages()[1].text, "Error: selected Subset is absence!");
+
+    // Each allocation that keeps what the run must give back fails in turn, until the
+    // run gets as far as its summary.
+    std::set<std::string> shown;
+    for (std::int64_t k = 1;; ++k) {
+        bench.scripted.clearMessages();
+        failAllocationAt(k);
+        simulateSmall(bench);
+        failAllocationAt(0);
+        bench.scripted.dialogs.answers.clear();
+        ASSERT_FALSE(bench.scripted.messages().empty());
+        if (bench.scripted.messages()[0].caption == "getPulseEstAsRepeats") break;
+        EXPECT_EQ(bench.scripted.messages().size(), 1u);
+        shown.insert(bench.scripted.messages()[0].text);
+        EXPECT_EQ(leftBehind(bench.state), before);
+    }
+    EXPECT_EQ(shown, (std::set<std::string>{"Нет памяти для copySeriesHeader!", "Нет памяти для lpEtalonSequence!"}));
+}
+
+// A build the builder refuses stops the run: the previous series stays whole, nothing
+// is noised or processed, and the application says so to its callers.
+TEST(Processing, RefusedBuildStopsTheRunAndKeepsThePreviousSeries)
+{
+    AppBench bench;
+    bench.command(command::fixedWhole);
+    bench.command(command::detection);
+    bench.command(command::processingNextData);
+    const std::vector<std::int64_t> before = seriesRecord(bench.state);
+    const std::int32_t processed = bench.state.lpChainsHeader->wProcessed;
+    bench.scripted.clearMessages();
+    chooseSeriesLength(bench.state, 20);
+    bench.state.wPulsesNumber = 0; // within the unraised bounds 0 … 1 of a 20-sample series
+    bench.command(command::processingNextData);
+    EXPECT_TRUE(bench.app.seriesRefused);
+    ASSERT_EQ(bench.scripted.messages().size(), 1u);
+    EXPECT_EQ(bench.scripted.messages()[0].caption, " makeExtSeries ");
+    EXPECT_EQ(seriesRecord(bench.state), before) << "the record, its header too, is the previous series";
+    EXPECT_EQ(bench.state.lpChainsHeader->wProcessed, processed);
+
+    bench.state.wPulsesNumber = 1;
+    bench.command(command::processingNextData);
+    EXPECT_FALSE(bench.app.seriesRefused);
+    EXPECT_EQ(bench.state.lpSeriesHeader->dwSeriesSize, 20);
 }
 
 TEST(Dispatcher, NewPulsesCancelStillRepairsTheList)

@@ -51,11 +51,12 @@ fs::path scratchDirectory()
     return dir;
 }
 
-// Runs mirokel-cli with `args`; stdout and stderr captured apart.
-Outcome runCli(const std::vector<std::string>& args)
+// Runs mirokel-cli with `args`; stdout and stderr captured apart. `launcher` goes before
+// the program (a `timeout` that interrupts it, say).
+Outcome runCli(const std::vector<std::string>& args, const std::string& launcher = "")
 {
     const fs::path dir = scratchDirectory();
-    std::string command = quoted(MIROKEL_CLI_PATH);
+    std::string command = launcher + quoted(MIROKEL_CLI_PATH);
     for (const std::string& arg : args) command += " " + quoted(arg);
     command += " >" + quoted((dir / "out").string()) + " 2>" + quoted((dir / "err").string()) + " </dev/null";
     const int raw = std::system(command.c_str());
@@ -276,6 +277,18 @@ TEST(CliRun, SettingsReachTheStateAndTheSeries)
     EXPECT_EQ(runCli({"--noise", "50", "run"}).out, runCli({"run", "--noise", "50"}).out);
 }
 
+// Recognition of a series built with Tmin 40, processed with Tmin 71: no chain, so no
+// pulse is claimed and no position is shown.
+TEST(CliRun, RecognitionWithoutAChainDetectsNoPulse)
+{
+    const Outcome o = runCli(split("run --series-type 2 --task 2 --tmin 71 --runs 0 --same 2"));
+    ASSERT_EQ(o.status, 0) << describe(o);
+    for (const json& line : jsonLines(o.out)) {
+        EXPECT_EQ(line["series"]["detPulses"], 0);
+        EXPECT_TRUE(line["series"]["detPositions"].empty());
+    }
+}
+
 TEST(CliErrors, RefusedValuesExitWith2AndTheMessageBeforeAnyOutput)
 {
     struct Case {
@@ -287,6 +300,9 @@ TEST(CliErrors, RefusedValuesExitWith2AndTheMessageBeforeAnyOutput)
         {split("run --tmax 10 --tmin 5"), "pulse length"},
         {split("run --tmin 70000"), "Tmin (70000)"},
         {split("run --length 40000"), "series length (40000)"},
+        {split("run --series-type 1 --task 1 --length 20"), "No pulse count fits a series of 20 samples"},
+        {split("run --length 59"), "No pulse count fits a series of 59 samples"},
+        {split("simulate --length 59"), "No pulse count fits a series of 59 samples"},
         {split("run --noise 20000"), "noise level (20000)"},
         {split("run --series-type 3"), "series type (3)"},
         {split("run --task 3"), "task type (3)"},
@@ -431,17 +447,113 @@ TEST(CliSimulate, CsvHoldsOneRowPerNoiseLevelAndPulseCount)
     fs::remove_all(dir);
 }
 
-TEST(CliSimulate, SimulationThatDoesNotCompleteExitsWith1AndLeavesNoCsv)
+// A --csv path of each kind before a run: nothing there, a file of the user's, a link to
+// one. Returns the path to pass.
+fs::path prepareCsvPath(const fs::path& dir, const std::string& kind)
 {
-    // Tuple recognition without a composed subset: the simulation stops with its message.
+    const fs::path target = dir / "mine.csv";
+    if (kind != "new") std::ofstream(target) << "keep\n";
+    if (kind == "link") {
+        fs::create_symlink("mine.csv", dir / "link.csv");
+        return dir / "link.csv";
+    }
+    return target;
+}
+
+// Tuple recognition without a composed subset stops with its message: the path is left
+// exactly as it was. A completed run replaces the file (a link's target, the link kept).
+TEST(CliSimulate, CsvPathChangesOnlyWhenTheRunCompletes)
+{
+    const std::string header = "noise_level,pulses,restoring_error,detection_error,recognition_errors\n";
+    for (const std::string kind : {"new", "file", "link"}) {
+        SCOPED_TRACE(kind);
+        const fs::path dir = scratchDirectory();
+        const fs::path csv = prepareCsvPath(dir, kind);
+        const Outcome failed = runCli(std::vector<std::string>{"simulate", "--csv", csv.string()} + tinyGrid);
+        EXPECT_EQ(failed.status, 1);
+        EXPECT_EQ(failed.out, "");
+        EXPECT_NE(failed.err.find("the simulation did not complete"), std::string::npos) << failed.err;
+        EXPECT_EQ(fs::exists(dir / "mine.csv"), kind != "new");
+        if (kind != "new") {
+            EXPECT_EQ(readFile(dir / "mine.csv"), "keep\n");
+        }
+        EXPECT_EQ(fs::is_symlink(csv), kind == "link");
+
+        simulate(tinyGrid + simulatedModes[1] + std::vector<std::string>{"--csv", csv.string()});
+        EXPECT_EQ(readFile(dir / "mine.csv").rfind(header, 0), 0u);
+        EXPECT_EQ(fs::is_symlink(csv), kind == "link");
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), kind == "link" ? 2 : 1)
+            << "no temporary file is left behind";
+        fs::remove_all(dir);
+    }
+}
+
+TEST(CliSimulate, CsvToAStreamFollowsTheJsonAndADeviceStaysADevice)
+{
+    const Outcome o = runCli(std::vector<std::string>{"simulate", "--csv", "/dev/stdout"} + tinyGrid +
+                             simulatedModes[1]);
+    EXPECT_EQ(o.status, 0) << describe(o);
+    const std::size_t csvStart = o.out.find("\nnoise_level,pulses,");
+    ASSERT_NE(csvStart, std::string::npos) << o.out;
+    EXPECT_EQ(jsonLines(o.out.substr(0, csvStart + 1)).size(), 1u);
+    EXPECT_EQ(std::count(o.out.begin() + static_cast<std::ptrdiff_t>(csvStart + 1), o.out.end(), '\n'), 1 + 2 * 3);
+
+    for (const bool completes : {false, true}) {
+        const Outcome n = runCli(std::vector<std::string>{"simulate", "--csv", "/dev/null"} + tinyGrid +
+                                 (completes ? simulatedModes[1] : std::vector<std::string>{}));
+        EXPECT_EQ(n.status, completes ? 0 : 1) << describe(n);
+        EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    }
+}
+
+TEST(CliSimulate, CsvPathThatCannotBeWrittenIsRefusedBeforeTheRun)
+{
     const fs::path dir = scratchDirectory();
-    const fs::path csv = dir / "errors.csv";
-    const Outcome o = runCli(std::vector<std::string>{"simulate", "--csv", csv.string()} + tinyGrid);
-    EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.out, "");
-    EXPECT_NE(o.err.find("the simulation did not complete"), std::string::npos) << o.err;
-    EXPECT_FALSE(fs::exists(csv));
+    for (const fs::path& csv : {dir, dir / "missing" / "errors.csv"}) {
+        SCOPED_TRACE(csv.string());
+        const Outcome o = runCli(std::vector<std::string>{"simulate", "--csv", csv.string()} + tinyGrid +
+                                 simulatedModes[1]);
+        EXPECT_EQ(o.status, 2);
+        EXPECT_EQ(o.out, "");
+        EXPECT_NE(o.err.find("cannot write the CSV file"), std::string::npos) << o.err;
+        EXPECT_EQ(o.err.find("getPulseEstAsRepeats"), std::string::npos) << "no run: " << o.err;
+    }
+    EXPECT_TRUE(fs::is_empty(dir));
     fs::remove_all(dir);
+}
+
+// Ctrl-C in the middle of a long simulation (the default grid with 2000 repeats).
+TEST(CliSimulate, InterruptedSimulationExitsWith1SaysHowFarAndKeepsTheCsvPath)
+{
+    const fs::path dir = scratchDirectory();
+    const fs::path csv = prepareCsvPath(dir, "file");
+    const Outcome o = runCli(split("simulate --series-type 8 --task 4 --lost 25 --threads 2 --repeats 2000") +
+                                 std::vector<std::string>{"--csv", csv.string()},
+                             "timeout --foreground --preserve-status -s INT 2 ");
+    EXPECT_EQ(o.status, 1) << describe(o);
+    EXPECT_EQ(o.out, "");
+    EXPECT_NE(o.err.find("the simulation was interrupted"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("[ Statistical Simulation ] Simulation cancelled after "), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find(" of 1450000 series."), std::string::npos) << o.err;
+    EXPECT_EQ(readFile(csv), "keep\n");
+    fs::remove_all(dir);
+}
+
+// A series-type command keeps processing mode 40: without tuples the simulation is
+// refused with the tuple message; with a composed subset and patterns it runs.
+TEST(CliSimulate, TupleModeOnAPlainSeriesTypeIsRefusedWithoutTuplesAndRunsWithThem)
+{
+    for (const char* type : {"1", "2", "4", "8"}) {
+        SCOPED_TRACE(type);
+        const Outcome o = runCli(std::vector<std::string>{"simulate", "--series-type", type} + tinyGrid);
+        EXPECT_EQ(o.status, 1) << describe(o);
+        EXPECT_NE(o.err.find("[ About selectedSubset ] Error: selected Subset is absence!"), std::string::npos)
+            << o.err;
+    }
+    const json result = simulate(tinyGrid + std::vector<std::string>{"--series-type", "1", "--subset", "2,5",
+                                                                    "--reserved", "2,5;3,4,1"});
+    EXPECT_EQ(result["processingMode"], 40);
+    EXPECT_EQ(result["seriesType"], 1);
 }
 
 } // namespace
