@@ -30,12 +30,39 @@ inline std::uint16_t next15(std::uint16_t& state)
     return state;
 }
 
+// The 15-bit generator has the full period 32768, and a draw depends only on the low 15
+// bits of the state. So the sum of the twelve draws of gauss after every state, and the
+// state twelve steps on, are two tables computed once.
+struct GaussTable {
+    std::int32_t sum[32768];    // Σ of the 12 next15 values drawn from state s
+    std::uint16_t after[32768]; // the state 12 steps on from s
+};
+const GaussTable& gaussTable();
+
 // Approximately normal integer: the sum of twelve next15 draws, centred and scaled by
 // sigma with an arithmetic shift of the 32-bit product. Advances the stream by 12 steps.
 // Never clipped. sigma: 0 … 10922 keeps the product within 32 bits.
 std::int32_t gauss(std::uint16_t& state, std::int16_t mean, std::int16_t sigma);
 
+// gauss with the table already at hand, for loops over many samples.
+inline std::int32_t gauss(const GaussTable& table, std::uint16_t& state, std::int16_t mean, std::int16_t sigma)
+{
+    const std::uint16_t s = state & 0x7FFFu;
+    state = table.after[s];
+    // The product is a 32-bit signed value: multiply with wrap-around, then shift
+    // arithmetically (rounding toward minus infinity).
+    const auto product = static_cast<std::int32_t>(static_cast<std::uint32_t>(table.sum[s] - 196608) *
+                                                   static_cast<std::uint32_t>(std::int32_t{sigma}));
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(mean) + static_cast<std::uint32_t>(product >> 15));
+}
+
+// The stream `draws` next15 steps on, at once (the period is 32768).
+std::uint16_t advance15(std::uint16_t state, std::uint64_t draws);
+
 // Advances the 32-bit generator and returns 0 … 32767.
 std::int32_t nextSequenceRandom(std::uint32_t& state);
+
+// The 32-bit generator's state `draws` steps on, at once.
+std::uint32_t advanceSequence(std::uint32_t state, std::uint64_t draws);
 
 } // namespace mirokel

@@ -362,8 +362,10 @@ void addNoise(Window& /*window*/, std::int16_t noiseLevel, std::int16_t /*amplit
               std::uint16_t& stream)
 {
     if (series == nullptr) return;
+    const GaussTable& table = gaussTable();
     for (std::int32_t i = 0; i < series->dwSeriesSize; ++i)
-        series->lpNoisyData[i] = static_cast<std::int16_t>(series->lpPureData[i] + gauss(stream, 0, noiseLevel));
+        series->lpNoisyData[i] =
+            static_cast<std::int16_t>(series->lpPureData[i] + gauss(table, stream, 0, noiseLevel));
     series->wNoiseLevel = noiseLevel;
 }
 

@@ -115,19 +115,41 @@ TEST(RandomStreamsTest, GaussShiftsNegativeProductsTowardMinusInfinity)
     EXPECT_EQ(gauss(state, 1000, 20), 990);
 }
 
+// From every 16-bit start state (the draws are read from tables), for a few sigmas.
 TEST(RandomStreamsTest, GaussMatchesAnIndependentComputation)
 {
-    const std::int16_t sigmas[] = {1, 7, 20, 35, 50, 64, -7, -64, 1000, 10922, -10922};
-    const std::int16_t means[] = {0, 5, -128};
-    for (std::uint32_t start = 0; start <= 0xFFFF; start += 97) {
+    const std::int16_t sigmas[] = {1, 20, -64, 10922, -10922};
+    const std::int16_t means[] = {0, -128};
+    for (std::uint32_t start = 0; start <= 0xFFFF; ++start) {
+        const auto begin = static_cast<std::uint16_t>(start);
         for (const std::int16_t sigma : sigmas) {
             for (const std::int16_t mean : means) {
-                std::uint16_t state = static_cast<std::uint16_t>(start);
-                ASSERT_EQ(gauss(state, mean, sigma), referenceGauss(static_cast<std::uint16_t>(start), mean, sigma))
+                std::uint16_t state = begin;
+                ASSERT_EQ(gauss(state, mean, sigma), referenceGauss(begin, mean, sigma))
                     << "state " << start << " mean " << mean << " sigma " << sigma;
+                ASSERT_EQ(state, advancedBy(begin, 12)) << "state " << start;
             }
         }
     }
+}
+
+// Jump-ahead of both generators against stepping, over draw counts beyond a period too.
+TEST(RandomStreamsTest, JumpAheadEqualsStepping)
+{
+    for (const std::uint32_t start : {0u, 123u, 10597u, 32767u, 32768u, 40000u, 65535u}) {
+        const auto begin = static_cast<std::uint16_t>(start);
+        std::uint16_t stepped = begin;
+        std::uint32_t sequence = start * 2654435761u;
+        const std::uint32_t sequenceBegin = sequence;
+        for (std::uint64_t draws = 0; draws <= 70000; ++draws) {
+            ASSERT_EQ(advance15(begin, draws), stepped) << start << " + " << draws;
+            ASSERT_EQ(advanceSequence(sequenceBegin, draws), sequence) << start << " + " << draws;
+            stepped = referenceStep(stepped);
+            nextSequenceRandom(sequence);
+        }
+    }
+    EXPECT_EQ(advance15(123, 1 + 32768ull * 1000003), advancedBy(123, 1));
+    EXPECT_EQ(advanceSequence(1, 1ull << 32), 1u) << "the 32-bit generator's period";
 }
 
 TEST(RandomStreamsTest, SequenceGeneratorFromOneGivesTheQuotedValues)
