@@ -74,6 +74,38 @@ TEST(WindowSmoke, ProcessingNextDataFromTheMenuPaintsTheResultView)
     if (const char* file = std::getenv("MIROKEL_SCREENSHOT")) window.grab().save(QString::fromLocal8Bit(file));
 }
 
+// Only the items that commands check carry a check box; the others are plain commands.
+TEST(WindowSmoke, MenuItemsAreCheckableOnlyWhereCommandsPutChecks)
+{
+    Workbench workbench;
+    ASSERT_TRUE(workbench.start());
+    QMenuBar* bar = workbench.mainWindow().menuBar();
+    const auto item = [bar](const QString& popup, const QString& text) -> QAction* {
+        QAction* menu = findAction(bar->actions(), popup);
+        if (menu == nullptr || menu->menu() == nullptr) return nullptr;
+        QList<QAction*> actions = menu->menu()->actions();
+        for (QAction* sub : menu->menu()->actions())
+            if (sub->menu() != nullptr) actions += sub->menu()->actions();
+        return findAction(actions, text);
+    };
+    for (const char* plain : {" Exit", " Save image as...", " Create series... "}) {
+        QAction* action = item(QStringLiteral(" File"), QString::fromUtf8(plain));
+        ASSERT_NE(action, nullptr) << plain;
+        EXPECT_FALSE(action->isCheckable()) << plain;
+    }
+    QAction* subsets = item(QStringLiteral(" Settings"), QStringLiteral(" Subset settings ..."));
+    ASSERT_NE(subsets, nullptr);
+    EXPECT_FALSE(subsets->isCheckable());
+    QAction* recognition = item(QStringLiteral(" Settings"), QStringLiteral(" Recognition"));
+    QAction* detection = item(QStringLiteral(" Settings"), QStringLiteral(" Detection"));
+    ASSERT_NE(recognition, nullptr);
+    ASSERT_NE(detection, nullptr);
+    EXPECT_TRUE(recognition->isChecked()) << "checked at start-up";
+    detection->trigger();
+    EXPECT_TRUE(detection->isChecked());
+    EXPECT_FALSE(recognition->isChecked()) << "the command moved the check";
+}
+
 // A repaint of the graph and the select face (command 213) draws inside those two
 // rectangles only: the rest of the picture, between them too, keeps its pixels.
 TEST(WindowSmoke, RepaintDrawsOnlyInsideTheInvalidatedRectangles)

@@ -126,12 +126,13 @@ void MainWindow::buildMenu(QWidget* bar, const std::vector<MenuEntry>& entries)
             bar->addAction(popup->menuAction());
         } else {
             auto* action = new QAction(text, bar);
-            action->setCheckable(true);
-            action->setChecked(false);
+            // Only the items that commands check get a check box; the others are plain commands.
+            action->setCheckable(entry.checkable);
             const std::uint16_t id = entry.id;
-            // A menu item is not a toggle: its check mark is set only by the commands.
+            // A checkable item is not a toggle either: its check mark is set only by the commands,
+            // so the one Qt toggled on the click is put back first.
             connect(action, &QAction::triggered, this, [this, action, id] {
-                action->setChecked(!action->isChecked());
+                if (action->isCheckable()) action->setChecked(!action->isChecked());
                 if (this->handlers.command) this->handlers.command(id);
             });
             bar->addAction(action);
