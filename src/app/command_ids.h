@@ -69,4 +69,15 @@ constexpr std::uint16_t taskTypeItems[] = {detection, recognition, jointDetectio
 constexpr std::uint16_t seriesTypeItems[] = {fixedWhole, unfixedWhole, fixedCutOff, unfixedCutOff, fixedTuples,
                                              unfixedTuples};
 
+// Whether a command ever checks or unchecks the menu item `id`: only these items can show
+// a check mark.
+constexpr bool hasMenuCheck(std::uint16_t id)
+{
+    for (const std::uint16_t item : taskTypeItems)
+        if (item == id) return true;
+    for (const std::uint16_t item : seriesTypeItems)
+        if (item == id) return true;
+    return false;
+}
+
 } // namespace mirokel::command

@@ -7,11 +7,15 @@ namespace mirokel {
 
 namespace {
 
-MenuEntry item(std::uint16_t id, std::string text) { return {MenuEntry::Kind::item, id, std::move(text), {}}; }
-MenuEntry separator() { return {MenuEntry::Kind::separator, 0, {}, {}}; }
+// An item is checkable exactly when some command puts a check mark on it.
+MenuEntry item(std::uint16_t id, std::string text)
+{
+    return {MenuEntry::Kind::item, id, std::move(text), {}, command::hasMenuCheck(id)};
+}
+MenuEntry separator() { return {MenuEntry::Kind::separator, 0, {}, {}, false}; }
 MenuEntry popup(std::string text, std::vector<MenuEntry> entries)
 {
-    return {MenuEntry::Kind::popup, 0, std::move(text), std::move(entries)};
+    return {MenuEntry::Kind::popup, 0, std::move(text), std::move(entries), false};
 }
 
 std::vector<MenuEntry> buildMenu()

@@ -28,11 +28,6 @@ std::size_t pixelIndex(const Surface& surface, std::int32_t x, std::int32_t y) /
     return static_cast<std::size_t>(y) * static_cast<std::size_t>(surface.width()) + static_cast<std::size_t>(x);
 }
 
-Rect intersection(const Rect& a, const Rect& b)
-{
-    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
-}
-
 // Fills columns left … right − 1, rows top … bottom − 1 (64-bit, any range) inside `area`.
 void fillClipped(Surface& surface, const Rect& area, std::int64_t left, std::int64_t top, std::int64_t right,
                  std::int64_t bottom, Color color)
@@ -223,7 +218,7 @@ void Surface::resize(std::int32_t width, std::int32_t height)
 void Surface::fill(const Rect& area, Color color)
 {
     const Rect inside = intersection(area, {0, 0, w, h});
-    if (inside.right <= inside.left || inside.bottom <= inside.top) return;
+    if (isEmpty(inside)) return;
     for (std::int32_t y = inside.top; y < inside.bottom; ++y) {
         const auto row = data.begin() + static_cast<std::ptrdiff_t>(y) * w;
         std::fill(row + inside.left, row + inside.right, color.rgb32());
@@ -233,23 +228,27 @@ void Surface::fill(const Rect& area, Color color)
 // ---- Canvas ------------------------------------------------------------------------
 
 Canvas::Canvas(Surface& surface, TextEngine& text)
-    : target(surface), textEngine(text), clipArea{0, 0, surface.width(), surface.height()}
+    : target(surface), textEngine(text), clipArea(Rect{0, 0, surface.width(), surface.height()})
 {
 }
 
-void Canvas::setClip(const Rect& clip) { clipArea = clip; }
+void Canvas::setClip(const ClipRegion& clip) { clipArea = clip; }
 
-Rect Canvas::drawableArea() const { return intersection(clipArea, {0, 0, target.width(), target.height()}); }
-
-bool Canvas::inside(std::int32_t x, std::int32_t y) const
+// The one place the clip is applied to primitives: each is drawn once per rectangle of the
+// clip, cut to that rectangle. The rectangles are disjoint, so every pixel is set at most
+// once by a primitive, exactly as the unclipped primitive would set it.
+template <typename Draw>
+void Canvas::forEachDrawableArea(Draw draw)
 {
-    const Rect area = drawableArea();
-    return x >= area.left && x < area.right && y >= area.top && y < area.bottom;
+    const Rect surfaceArea{0, 0, target.width(), target.height()};
+    for (const Rect& part : clipArea.rects()) {
+        const Rect area = intersection(part, surfaceArea);
+        if (!isEmpty(area)) draw(area);
+    }
 }
 
 void Canvas::plot(std::int32_t x, std::int32_t y, Color color)
 {
-    if (!inside(x, y)) return;
     target.pixels()[pixelIndex(target, x, y)] = color.rgb32();
 }
 
@@ -261,8 +260,10 @@ void Canvas::moveTo(std::int32_t x, std::int32_t y)
 
 void Canvas::lineTo(std::int32_t x, std::int32_t y)
 {
-    walkLine(currentX, currentY, x, y, drawableArea(), [this](std::int64_t px, std::int64_t py) {
-        plot(static_cast<std::int32_t>(px), static_cast<std::int32_t>(py), pen);
+    forEachDrawableArea([&](const Rect& area) {
+        walkLine(currentX, currentY, x, y, area, [this](std::int64_t px, std::int64_t py) {
+            plot(static_cast<std::int32_t>(px), static_cast<std::int32_t>(py), pen);
+        });
     });
     moveTo(x, y);
 }
@@ -270,41 +271,46 @@ void Canvas::lineTo(std::int32_t x, std::int32_t y)
 void Canvas::rectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
 {
     if (right <= left || bottom <= top) return;
-    const Rect area = drawableArea();
     const std::int64_t l = left, t = top, r = right, b = bottom;
-    fillClipped(target, area, l, t, r, t + 1, pen);
-    if (b - 1 > t) fillClipped(target, area, l, b - 1, r, b, pen);
-    fillClipped(target, area, l, t + 1, l + 1, b - 1, pen);
-    if (r - 1 > l) fillClipped(target, area, r - 1, t + 1, r, b - 1, pen);
-    if (!brush.hollow) fillClipped(target, area, l + 1, t + 1, r - 1, b - 1, brush.color);
+    forEachDrawableArea([&](const Rect& area) {
+        fillClipped(target, area, l, t, r, t + 1, pen);
+        if (b - 1 > t) fillClipped(target, area, l, b - 1, r, b, pen);
+        fillClipped(target, area, l, t + 1, l + 1, b - 1, pen);
+        if (r - 1 > l) fillClipped(target, area, r - 1, t + 1, r, b - 1, pen);
+        if (!brush.hollow) fillClipped(target, area, l + 1, t + 1, r - 1, b - 1, brush.color);
+    });
 }
 
 void Canvas::ellipse(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
 {
     if (right <= left || bottom <= top) return;
-    const Rect area = drawableArea();
     const std::int64_t l = left, t = top;
     const auto width = static_cast<std::uint64_t>(std::int64_t{right} - l);
     const auto height = static_cast<std::uint64_t>(std::int64_t{bottom} - t);
-    // Only the rows inside the drawable area are computed.
-    const std::int64_t firstRow = std::max<std::int64_t>(0, area.top - t);
-    const std::int64_t lastRow = std::min<std::int64_t>(static_cast<std::int64_t>(height) - 1, area.bottom - 1 - t);
-    for (std::int64_t row = firstRow; row <= lastRow; ++row) {
-        const Span span = ellipseRow(width, height, row);
-        if (span.empty()) continue;
-        const Span interior = ellipseInterior(width, height, row);
-        const std::int64_t y = t + row;
-        if (interior.empty()) {
-            fillClipped(target, area, l + span.lo, y, l + span.hi + 1, y + 1, pen);
-            continue;
+    forEachDrawableArea([&](const Rect& area) {
+        // Only the rows inside the area are computed.
+        const std::int64_t firstRow = std::max<std::int64_t>(0, area.top - t);
+        const std::int64_t lastRow = std::min<std::int64_t>(static_cast<std::int64_t>(height) - 1, area.bottom - 1 - t);
+        for (std::int64_t row = firstRow; row <= lastRow; ++row) {
+            const Span span = ellipseRow(width, height, row);
+            if (span.empty()) continue;
+            const Span interior = ellipseInterior(width, height, row);
+            const std::int64_t y = t + row;
+            if (interior.empty()) {
+                fillClipped(target, area, l + span.lo, y, l + span.hi + 1, y + 1, pen);
+                continue;
+            }
+            fillClipped(target, area, l + span.lo, y, l + interior.lo, y + 1, pen);
+            fillClipped(target, area, l + interior.hi + 1, y, l + span.hi + 1, y + 1, pen);
+            if (!brush.hollow) fillClipped(target, area, l + interior.lo, y, l + interior.hi + 1, y + 1, brush.color);
         }
-        fillClipped(target, area, l + span.lo, y, l + interior.lo, y + 1, pen);
-        fillClipped(target, area, l + interior.hi + 1, y, l + span.hi + 1, y + 1, pen);
-        if (!brush.hollow) fillClipped(target, area, l + interior.lo, y, l + interior.hi + 1, y + 1, brush.color);
-    }
+    });
 }
 
-void Canvas::setPixel(std::int32_t x, std::int32_t y, Color color) { plot(x, y, color); }
+void Canvas::setPixel(std::int32_t x, std::int32_t y, Color color)
+{
+    if (x >= 0 && y >= 0 && x < target.width() && y < target.height() && clipArea.contains(x, y)) plot(x, y, color);
+}
 
 Color Canvas::getPixel(std::int32_t x, std::int32_t y) const
 {
@@ -314,7 +320,7 @@ Color Canvas::getPixel(std::int32_t x, std::int32_t y) const
 
 void Canvas::textOut(std::int32_t x, std::int32_t y, std::string_view text)
 {
-    textEngine.draw(target, drawableArea(),
+    textEngine.draw(target, clipArea.intersected({0, 0, target.width(), target.height()}),
                     TextRun{x, y, std::string(text), font, textColor, backgroundMode, backgroundColor});
 }
 
@@ -343,6 +349,6 @@ TextSize RecordingTextEngine::extent(const FontSpec&, std::string_view text)
     return {charWidth * static_cast<std::int32_t>(utf8CodePoints(text)), height};
 }
 
-void RecordingTextEngine::draw(Surface&, const Rect&, const TextRun& run) { runs.push_back(run); }
+void RecordingTextEngine::draw(Surface&, const ClipRegion&, const TextRun& run) { runs.push_back(run); }
 
 } // namespace mirokel

@@ -3,6 +3,9 @@
 // Coordinate rules (the reference semantics the views rely on):
 // - pixels are 32-bit signed (x, y), x to the right, y downward; (0, 0) is the client
 //   area's top-left pixel; anything outside the surface or the clip is not drawn;
+// - the clip is a region, a union of rectangles (right and bottom exclusive), such as the
+//   rectangles invalidated since the last paint: every primitive and every text run sets
+//   exactly those of its unclipped pixels that lie in one of the rectangles, and no other;
 // - lineTo draws a 1-pixel line from the current position to (x, y) with the current pen,
 //   excluding the end pixel (Bresenham), and moves the current position there;
 // - rectangle(l, t, r, b) outlines columns l … r − 1 and rows t … b − 1 with the current
@@ -12,6 +15,7 @@
 //   background of the background colour unless the background mode is transparent.
 #pragma once
 
+#include "platform/clip_region.h"
 #include "platform/rect.h"
 
 #include <cstdint>
@@ -103,7 +107,8 @@ public:
     virtual ~TextEngine() = default;
     virtual TextMetrics metrics(const FontSpec& font) = 0;
     virtual TextSize extent(const FontSpec& font, std::string_view text) = 0;
-    virtual void draw(Surface& surface, const Rect& clip, const TextRun& run) = 0;
+    // Draws `run`, changing no pixel outside `clip` (a region already cut by the surface).
+    virtual void draw(Surface& surface, const ClipRegion& clip, const TextRun& run) = 0;
 };
 
 // Drawing on a surface with the current pen, brush, font and text colours. Every view
@@ -112,9 +117,10 @@ class Canvas {
 public:
     Canvas(Surface& surface, TextEngine& text);
 
-    // The clip: only pixels inside `clip` (right and bottom exclusive) are drawn.
-    void setClip(const Rect& clip);
-    Rect clip() const { return clipArea; }
+    // The clip: only pixels inside `clip` are drawn; at first the whole surface.
+    void setClip(const ClipRegion& clip);
+    void setClip(const Rect& clip) { setClip(ClipRegion(clip)); }
+    const ClipRegion& clip() const { return clipArea; }
 
     void moveTo(std::int32_t x, std::int32_t y);
     void lineTo(std::int32_t x, std::int32_t y);
@@ -138,13 +144,15 @@ public:
     Surface& surface() { return target; }
 
 private:
-    Rect drawableArea() const; // the clip intersected with the surface
-    bool inside(std::int32_t x, std::int32_t y) const;
-    void plot(std::int32_t x, std::int32_t y, Color color);
+    // Calls draw(area) for each rectangle of the clip cut by the surface.
+    template <typename Draw>
+    void forEachDrawableArea(Draw draw);
+    void plot(std::int32_t x, std::int32_t y, Color color); // x, y: on the surface
+
 
     Surface& target;
     TextEngine& textEngine;
-    Rect clipArea;
+    ClipRegion clipArea;
     std::int32_t currentX = 0, currentY = 0;
     Color pen = colors::black;
     Brush brush;
@@ -185,7 +193,7 @@ class RecordingTextEngine final : public TextEngine {
 public:
     TextMetrics metrics(const FontSpec& font) override;
     TextSize extent(const FontSpec& font, std::string_view text) override;
-    void draw(Surface& surface, const Rect& clip, const TextRun& run) override;
+    void draw(Surface& surface, const ClipRegion& clip, const TextRun& run) override;
 
     std::int32_t charWidth = 7;
     std::int32_t height = 16;

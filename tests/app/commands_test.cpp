@@ -4,6 +4,7 @@
 #include "app/application.h"
 
 #include "app/command_ids.h"
+#include "app/main_menu.h"
 #include "app/parameter_dialogs.h"
 #include "app/startup.h"
 #include "app/subset_panel_state.h"
@@ -158,6 +159,47 @@ TEST(Dispatcher, TaskTypeDetectionKeepsOnlyTheSelectedEtalon)
     bench.command(command::fixedTuples);
     bench.command(command::detection);
     EXPECT_EQ(s.wProcessingMode, 36);
+}
+
+// The items of a menu, popups included, in order.
+void collectItems(const std::vector<MenuEntry>& entries, std::vector<const MenuEntry*>& items)
+{
+    for (const MenuEntry& entry : entries) {
+        if (entry.kind == MenuEntry::Kind::item) items.push_back(&entry);
+        if (entry.kind == MenuEntry::Kind::popup) collectItems(entry.entries, items);
+    }
+}
+
+// A menu item shows a check box exactly when start-up or some command checks or unchecks
+// it: every menu item and internal id is run once and the menu checks they set are kept.
+TEST(MainMenu, ItemsAreCheckableExactlyWhereCommandsPutChecks)
+{
+    std::vector<const MenuEntry*> items;
+    collectItems(mainMenu(), items);
+    ASSERT_EQ(items.size(), 32u) << "menu ids 40001 … 40033 but 40013";
+    std::set<std::uint16_t> checkable;
+    for (const MenuEntry* item : items)
+        if (item->checkable) checkable.insert(item->id);
+
+    AppBench bench;
+    for (const MenuEntry* item : items) bench.command(item->id);
+    for (std::uint16_t id = command::exitRequest; id <= command::repaintReservedRows; ++id) bench.command(id);
+    std::set<std::uint16_t> checked;
+    for (const auto& [id, mark] : bench.scripted.services.menuChecks) checked.insert(id);
+
+    EXPECT_EQ(checkable, checked);
+    const auto find = [&](std::string_view text) {
+        const auto found = std::find_if(items.begin(), items.end(), [&](const MenuEntry* e) { return e->text == text; });
+        return found == items.end() ? nullptr : *found;
+    };
+    for (const char* plain : {" Exit", " Save image as...", " Subset settings ...", " Processing Next Data "}) {
+        ASSERT_NE(find(plain), nullptr) << plain;
+        EXPECT_FALSE(find(plain)->checkable) << plain;
+    }
+    for (const char* toggled : {" Detection", " Fixed Number of Whole Pulses Tuples "}) {
+        ASSERT_NE(find(toggled), nullptr) << toggled;
+        EXPECT_TRUE(find(toggled)->checkable) << toggled;
+    }
 }
 
 TEST(Dispatcher, SeriesTypeResetsLevelsOnlyForWholePulses)

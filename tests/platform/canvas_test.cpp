@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
 #include <set>
@@ -386,10 +387,10 @@ TEST(CanvasEllipse, HollowBrushEmptyBoxesAndHugeBoxes)
 TEST(CanvasClip, EveryPrimitiveStaysInsideTheClip)
 {
     Bench bench;
-    EXPECT_EQ(bench.canvas.clip(), (Rect{0, 0, 20, 20}));
+    EXPECT_EQ(bench.canvas.clip().rects(), (std::vector<Rect>{{0, 0, 20, 20}}));
     const Rect clip{5, 6, 10, 12};
     bench.canvas.setClip(clip);
-    EXPECT_EQ(bench.canvas.clip(), clip);
+    EXPECT_EQ(bench.canvas.clip().rects(), std::vector<Rect>{clip});
     bench.canvas.selectBrush({colors::red, false});
     bench.canvas.rectangle(0, 0, 20, 20);
     bench.canvas.ellipse(-5, -5, 25, 25);
@@ -416,17 +417,96 @@ TEST(CanvasClip, EveryPrimitiveStaysInsideTheClip)
     EXPECT_EQ(wide.pixelsOf(colors::red).size(), 60u);
 }
 
+// Draws every kind of primitive over the whole 20 × 20 bench, crossing every part of it.
+void drawEverywhere(Bench& bench)
+{
+    bench.canvas.selectBrush({colors::red, false});
+    bench.canvas.rectangle(0, 0, 20, 20);
+    bench.canvas.ellipse(-5, -5, 25, 25);
+    bench.canvas.selectPen(colors::blue);
+    for (std::int32_t k = 0; k < 20; k += 3) {
+        bench.line(0, k, 20, k);
+        bench.line(k, 0, k, 20);
+        bench.line(0, k, 20, 19 - k);
+    }
+    for (std::int32_t y = 0; y < 20; ++y)
+        for (std::int32_t x = (y % 4); x < 20; x += 4) bench.canvas.setPixel(x, y, colors::grey);
+}
+
+TEST(CanvasClip, ARegionClipsEveryPrimitiveToItsRectanglesAndNotBetweenThem)
+{
+    struct Case {
+        const char* what;
+        std::vector<Rect> rects;
+    };
+    const Case cases[] = {
+        {"two disjoint rectangles", {{2, 2, 7, 9}, {12, 10, 18, 17}}},
+        {"side by side with a gap of one column", {{0, 5, 9, 15}, {10, 5, 20, 15}}},
+        {"overlapping", {{3, 3, 12, 12}, {8, 8, 17, 19}}},
+        {"one inside the other and one off the surface", {{1, 1, 15, 15}, {4, 4, 6, 6}, {-9, 30, 40, 50}}},
+    };
+    Bench unclipped;
+    drawEverywhere(unclipped);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bench bench;
+        bench.surface.fill({0, 0, 20, 20}, colors::black);
+        ClipRegion region;
+        for (const Rect& r : c.rects) region.add(r);
+        bench.canvas.setClip(region);
+        drawEverywhere(bench);
+        for (std::int32_t y = 0; y < 20; ++y) {
+            for (std::int32_t x = 0; x < 20; ++x) {
+                const bool inside = std::any_of(c.rects.begin(), c.rects.end(), [&](const Rect& r) {
+                    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+                });
+                const Color expected = inside ? unclipped.canvas.getPixel(x, y) : colors::black;
+                EXPECT_EQ(bench.canvas.getPixel(x, y), expected) << x << ", " << y;
+            }
+        }
+    }
+}
+
+TEST(ClipRegion, KeepsTheUnionExactlyAsDisjointRectangles)
+{
+    const std::vector<Rect> added[] = {
+        {{0, 0, 10, 10}, {5, 5, 15, 15}},
+        {{0, 0, 10, 10}, {2, 2, 4, 4}},
+        {{2, 2, 4, 4}, {0, 0, 10, 10}},
+        {{0, 4, 12, 6}, {4, 0, 6, 12}, {3, 3, 7, 7}},
+        {{0, 0, 5, 5}, {5, 0, 10, 5}, {0, 0, 0, 9}, {3, 8, 2, 9}},
+        {{1, 1, 9, 9}, {1, 1, 9, 9}},
+    };
+    for (const std::vector<Rect>& rects : added) {
+        ClipRegion region;
+        for (const Rect& r : rects) region.add(r);
+        for (std::int32_t y = -1; y < 16; ++y) {
+            for (std::int32_t x = -1; x < 16; ++x) {
+                const auto holds = [&](const Rect& r) {
+                    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+                };
+                const bool inUnion = std::any_of(rects.begin(), rects.end(), holds);
+                const auto parts = std::count_if(region.rects().begin(), region.rects().end(), holds);
+                EXPECT_EQ(parts, inUnion ? 1 : 0) << x << ", " << y << " of " << rects.size() << " rectangles";
+                EXPECT_EQ(region.contains(x, y), inUnion);
+            }
+        }
+    }
+    EXPECT_TRUE(ClipRegion(Rect{4, 4, 4, 9}).empty()) << "an empty rectangle adds nothing";
+    EXPECT_EQ(ClipRegion(Rect{0, 0, 10, 10}).intersected({5, -5, 20, 3}).rects(), (std::vector<Rect>{{5, 0, 10, 3}}));
+}
+
 // Keeps the clip each text is drawn with.
 class ClipKeepingTextEngine final : public TextEngine {
 public:
     TextMetrics metrics(const FontSpec&) override { return {}; }
     TextSize extent(const FontSpec&, std::string_view) override { return {}; }
-    void draw(Surface&, const Rect& clip, const TextRun&) override { clips.push_back(clip); }
+    void draw(Surface&, const ClipRegion& clip, const TextRun&) override { clips.push_back(clip.rects()); }
 
-    std::vector<Rect> clips;
+    std::vector<std::vector<Rect>> clips;
 };
 
-TEST(CanvasClip, TextIsDrawnWithTheClipCutBySurface)
+TEST(CanvasClip, TextIsDrawnWithTheClipRegionCutBySurface)
 {
     Surface surface(20, 10);
     ClipKeepingTextEngine text;
@@ -434,7 +514,14 @@ TEST(CanvasClip, TextIsDrawnWithTheClipCutBySurface)
     canvas.textOut(1, 1, "a");
     canvas.setClip({-4, 2, 8, 50});
     canvas.textOut(1, 1, "b");
-    EXPECT_EQ(text.clips, (std::vector<Rect>{{0, 0, 20, 10}, {0, 2, 8, 10}}));
+    ClipRegion region;
+    region.add({1, 1, 4, 4});
+    region.add({12, -3, 30, 5});
+    region.add({5, 20, 9, 30});
+    canvas.setClip(region);
+    canvas.textOut(0, 0, "a text that runs across the gap");
+    EXPECT_EQ(text.clips, (std::vector<std::vector<Rect>>{
+                              {{0, 0, 20, 10}}, {{0, 2, 8, 10}}, {{1, 1, 4, 4}, {12, 0, 20, 5}}}));
 }
 
 TEST(CanvasPixels, SetAndGetInsideAndOutsideTheSurface)

@@ -69,24 +69,9 @@ public:
         onPaint(scripted.window(), state, canvas, surfaceWidth, surfaceHeight);
     }
 
-    // Paints as the window does after a press: clipped to the bounds of what the press
-    // invalidated (nothing is drawn when it invalidated nothing; the layout is stored anyway).
-    void paintInvalidated()
-    {
-        Rect bounds{0, 0, 0, 0};
-        for (const RecordedInvalidation& i : invalidations()) {
-            const Rect area = i.area.right < 0 ? Rect{0, 0, surfaceWidth, surfaceHeight} : i.area;
-            if (bounds.right <= bounds.left) {
-                bounds = area;
-                continue;
-            }
-            bounds = {std::min(bounds.left, area.left), std::min(bounds.top, area.top),
-                      std::max(bounds.right, area.right), std::max(bounds.bottom, area.bottom)};
-        }
-        canvas.setClip(bounds);
-        paint();
-        canvas.setClip({0, 0, surfaceWidth, surfaceHeight});
-    }
+    // Paints as the window does after a press: only what the press invalidated (nothing is
+    // drawn when it invalidated nothing; the layout is stored anyway).
+    void paintInvalidated() { scripted.services.paintInvalidated(canvas, [this] { paint(); }); }
 
     void command(std::uint16_t id) { onCommand(app, id); }
 

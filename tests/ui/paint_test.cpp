@@ -4,8 +4,13 @@
 // pixels of an offscreen surface.
 #include "ui/paint.h"
 
+#include "app/application.h"
+#include "app/command_ids.h"
 #include "app/startup.h"
+#include "block_text_engine.h"
+#include "engine/chains_header.h"
 #include "platform/allocation.h"
+#include "platform/scripted/scripted_clock.h"
 #include "platform/scripted/scripted_window.h"
 #include "ui/button_faces.h"
 #include "ui/layout.h"
@@ -355,6 +360,67 @@ constexpr Color grey{163, 163, 163}; // the dot of a value not yet in force
 Color dotCentre(const PaintBench& bench, const Rect& option)
 {
     return bench.pixel(option.left + 7, option.top + 7);
+}
+
+// ---- Repaint of what was invalidated ----
+
+// A run of joint detection whose first chain is as long as the table shows (19 pulses, far
+// wider than the graph area), painted whole; then the graph and the select face are
+// repainted (command 213, as after a press on the alphabet). Only those two rectangles
+// may change: the other faces and the selectors between them keep their pixels, although
+// the table's text runs past the graph area's right edge across them.
+TEST(Repaint, OnlyTheInvalidatedRectanglesChangeNotTheirBoundingBox)
+{
+    ScriptedWindow scripted;
+    AppState state;
+    initialiseStaticState(state);
+    ASSERT_TRUE(startApplication(scripted.window(), state));
+    ScriptedClock clock;
+    Application app{scripted.window(), state, clock};
+    for (const std::uint16_t id : {command::jointDetection, command::unfixedCutOff, command::processingNextData})
+        onCommand(app, id);
+    ASSERT_EQ(state.dwViewMode, 6);
+    ASSERT_NE(state.lpChainsHeader, nullptr);
+    ASSERT_GE(state.lpChainsHeader->wMaxPulses, 19);
+    state.lpChainsHeader->lpChainSizes[0] = 19;
+
+    Surface surface{surfaceWidth, surfaceHeight};
+    test::BlockTextEngine text;
+    Canvas canvas{surface, text};
+    const auto paint = [&] { onPaint(scripted.window(), state, canvas, surfaceWidth, surfaceHeight); };
+    paint();
+    scripted.services.invalidations.clear();
+
+    constexpr Color kept{1, 2, 3}; // a colour no view draws
+    surface.fill({0, 0, surfaceWidth, surfaceHeight}, kept);
+    onCommand(app, command::repaintGraphAndButtons);
+    const std::vector<RecordedInvalidation> invalid = scripted.services.invalidations;
+    ASSERT_EQ(invalid.size(), 2u) << "the graph and the select face";
+    const auto isInvalid = [&](std::int32_t x, std::int32_t y) {
+        return std::any_of(invalid.begin(), invalid.end(), [&](const RecordedInvalidation& i) {
+            return x >= i.area.left && x < i.area.right && y >= i.area.top && y < i.area.bottom;
+        });
+    };
+    text.recorder.runs.clear();
+    scripted.services.paintInvalidated(canvas, paint);
+
+    const std::vector<TextRun>& runs = text.recorder.runs;
+    const bool textCrossesValidPixels = std::any_of(runs.begin(), runs.end(), [&](const TextRun& run) {
+        const std::int32_t right = run.x + text.extent(run.font, run.text).cx;
+        return run.x < state.rcGraph.right && right > state.rcSelectAllButton.right &&
+               !isInvalid(state.rcGraph.right + 20, run.y);
+    });
+    EXPECT_TRUE(textCrossesValidPixels) << "a chain row runs out of the graph area beside pixels that stay valid";
+    std::int64_t changedOutside = 0, changedInside = 0;
+    for (std::int32_t y = 0; y < surfaceHeight; ++y) {
+        for (std::int32_t x = 0; x < surfaceWidth; ++x) {
+            if (canvas.getPixel(x, y) == kept) continue;
+            ++(isInvalid(x, y) ? changedInside : changedOutside);
+        }
+    }
+    EXPECT_EQ(changedOutside, 0) << "pixels changed outside the invalidated rectangles";
+    EXPECT_GT(changedInside, 0);
+    shutDownApplication(scripted.window(), state);
 }
 
 TEST(Selector, BoxesChoicesAndCaptionsOfTheSeriesLengthSelector)

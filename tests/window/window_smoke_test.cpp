@@ -4,6 +4,7 @@
 #include "workbench.h"
 
 #include "engine/rest_error_header.h"
+#include "platform/qt/qt_text_engine.h"
 
 #include <QApplication>
 #include <QDir>
@@ -71,6 +72,96 @@ TEST(WindowSmoke, ProcessingNextDataFromTheMenuPaintsTheResultView)
     EXPECT_TRUE(blue) << "the result view was painted";
     // The picture, for a look by hand: MIROKEL_SCREENSHOT names the PNG file to write.
     if (const char* file = std::getenv("MIROKEL_SCREENSHOT")) window.grab().save(QString::fromLocal8Bit(file));
+}
+
+// Only the items that commands check carry a check box; the others are plain commands.
+TEST(WindowSmoke, MenuItemsAreCheckableOnlyWhereCommandsPutChecks)
+{
+    Workbench workbench;
+    ASSERT_TRUE(workbench.start());
+    QMenuBar* bar = workbench.mainWindow().menuBar();
+    const auto item = [bar](const QString& popup, const QString& text) -> QAction* {
+        QAction* menu = findAction(bar->actions(), popup);
+        if (menu == nullptr || menu->menu() == nullptr) return nullptr;
+        QList<QAction*> actions = menu->menu()->actions();
+        for (QAction* sub : menu->menu()->actions())
+            if (sub->menu() != nullptr) actions += sub->menu()->actions();
+        return findAction(actions, text);
+    };
+    for (const char* plain : {" Exit", " Save image as...", " Create series... "}) {
+        QAction* action = item(QStringLiteral(" File"), QString::fromUtf8(plain));
+        ASSERT_NE(action, nullptr) << plain;
+        EXPECT_FALSE(action->isCheckable()) << plain;
+    }
+    QAction* subsets = item(QStringLiteral(" Settings"), QStringLiteral(" Subset settings ..."));
+    ASSERT_NE(subsets, nullptr);
+    EXPECT_FALSE(subsets->isCheckable());
+    QAction* recognition = item(QStringLiteral(" Settings"), QStringLiteral(" Recognition"));
+    QAction* detection = item(QStringLiteral(" Settings"), QStringLiteral(" Detection"));
+    ASSERT_NE(recognition, nullptr);
+    ASSERT_NE(detection, nullptr);
+    EXPECT_TRUE(recognition->isChecked()) << "checked at start-up";
+    detection->trigger();
+    EXPECT_TRUE(detection->isChecked());
+    EXPECT_FALSE(recognition->isChecked()) << "the command moved the check";
+}
+
+// A repaint of the graph and the select face (command 213) draws inside those two
+// rectangles only: the rest of the picture, between them too, keeps its pixels.
+TEST(WindowSmoke, RepaintDrawsOnlyInsideTheInvalidatedRectangles)
+{
+    Workbench workbench;
+    ASSERT_TRUE(workbench.start());
+    MainWindow& window = workbench.mainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    workbench.command(40007); // joint detection: a mode with a select face
+    workbench.command(40018);
+    QTest::qWait(300);
+    AppState& state = workbench.state();
+    ASSERT_EQ(state.wProcessingMode, 4);
+    state.dwRepaintButtonColumn = 0;
+    Surface& picture = window.clientArea().surface();
+    constexpr Color kept{1, 2, 3}; // a colour no view draws
+    picture.fill({0, 0, picture.width(), picture.height()}, kept);
+    workbench.command(213);
+    QTest::qWait(300);
+
+    const Rect graph{state.rcGraph.left, state.rcGraph.top - 10, state.rcGraph.right, state.rcGraph.bottom};
+    const Rect face = state.rcSelectAllButton;
+    ASSERT_GT(face.left, graph.right) << "the face is apart from the graph";
+    const auto inside = [](const Rect& r, std::int32_t x, std::int32_t y) {
+        return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+    };
+    std::int64_t changedOutside = 0, changedInside = 0;
+    for (std::int32_t y = 0; y < picture.height(); ++y) {
+        for (std::int32_t x = 0; x < picture.width(); ++x) {
+            if (picture.pixels()[static_cast<std::size_t>(y) * picture.width() + x] == kept.rgb32()) continue;
+            ++(inside(graph, x, y) || inside(face, x, y) ? changedInside : changedOutside);
+        }
+    }
+    EXPECT_EQ(changedOutside, 0) << "pixels changed outside the invalidated rectangles";
+    EXPECT_GT(changedInside, 0) << "the graph and the face were repainted";
+}
+
+// Text through Qt is cut to each rectangle of a clip region and drawn nowhere between them.
+TEST(WindowText, TextIsClippedToTheRectanglesOfARegion)
+{
+    Surface surface(240, 30);
+    QtTextEngine text;
+    ClipRegion clip;
+    clip.add({0, 0, 60, 30});
+    clip.add({150, 0, 240, 30});
+    text.draw(surface, clip, TextRun{2, 5, std::string(40, 'M'), {}, colors::black, BackgroundMode::opaque, colors::red});
+    std::int32_t inFirst = 0, inSecond = 0, between = 0;
+    for (std::int32_t y = 0; y < surface.height(); ++y) {
+        for (std::int32_t x = 0; x < surface.width(); ++x) {
+            if (surface.pixels()[static_cast<std::size_t>(y) * surface.width() + x] == colors::white.rgb32()) continue;
+            ++(x < 60 ? inFirst : x >= 150 ? inSecond : between);
+        }
+    }
+    EXPECT_GT(inFirst, 0);
+    EXPECT_GT(inSecond, 0);
+    EXPECT_EQ(between, 0);
 }
 
 // A tuple composed on the subset panel with real mouse clicks, accepted and processed.

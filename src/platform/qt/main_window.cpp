@@ -1,6 +1,8 @@
 // The main window, its client area and its services.
 #include "platform/qt/main_window.h"
 
+#include "platform/qt/qt_geometry.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,8 +18,6 @@
 namespace mirokel {
 
 namespace {
-
-QRect qtRect(const Rect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
 std::int16_t low16(int v) { return static_cast<std::int16_t>(v); }
 
@@ -57,10 +57,11 @@ void ClientArea::paintEvent(QPaintEvent* event)
     const QRegion exposed = event->region() - pending;
     pending += exposed;
     erasing += exposed;
-    for (const QRect& r : erasing) picture.fill({r.left(), r.top(), r.right() + 1, r.bottom() + 1}, colors::white);
-    const QRect bounds = pending.boundingRect();
+    for (const QRect& r : erasing) picture.fill(rectOf(r), colors::white);
+    // The paint draws only inside the invalid region itself, not its bounding box: the
+    // parts of the window between invalid rectangles keep their pixels.
     Canvas canvas(picture, text);
-    canvas.setClip({bounds.left(), bounds.top(), bounds.right() + 1, bounds.bottom() + 1});
+    canvas.setClip(clipRegionOf(pending));
     if (handlers.paint) handlers.paint(canvas, picture.width(), picture.height());
     pending = QRegion();
     erasing = QRegion();
@@ -125,12 +126,13 @@ void MainWindow::buildMenu(QWidget* bar, const std::vector<MenuEntry>& entries)
             bar->addAction(popup->menuAction());
         } else {
             auto* action = new QAction(text, bar);
-            action->setCheckable(true);
-            action->setChecked(false);
+            // Only the items that commands check get a check box; the others are plain commands.
+            action->setCheckable(entry.checkable);
             const std::uint16_t id = entry.id;
-            // A menu item is not a toggle: its check mark is set only by the commands.
+            // A checkable item is not a toggle either: its check mark is set only by the commands,
+            // so the one Qt toggled on the click is put back first.
             connect(action, &QAction::triggered, this, [this, action, id] {
-                action->setChecked(!action->isChecked());
+                if (action->isCheckable()) action->setChecked(!action->isChecked());
                 if (this->handlers.command) this->handlers.command(id);
             });
             bar->addAction(action);

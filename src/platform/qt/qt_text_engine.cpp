@@ -1,6 +1,8 @@
 // Measuring and drawing text with Qt on the window's surface.
 #include "platform/qt/qt_text_engine.h"
 
+#include "platform/qt/qt_geometry.h"
+
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -50,13 +52,14 @@ TextSize QtTextEngine::extent(const FontSpec& font, std::string_view text)
     return {m.horizontalAdvance(shownText(font, text)), m.height()};
 }
 
-void QtTextEngine::draw(Surface& surface, const Rect& clip, const TextRun& run)
+void QtTextEngine::draw(Surface& surface, const ClipRegion& clip, const TextRun& run)
 {
+    if (clip.empty()) return; // nothing of the run can show
     QImage image(reinterpret_cast<uchar*>(surface.pixels()), surface.width(), surface.height(),
                  static_cast<qsizetype>(surface.width()) * 4, QImage::Format_RGB32);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
-    painter.setClipRect(QRect(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top));
+    painter.setClipRegion(qtRegion(clip));
     const QFont font = qtFont(run.font);
     painter.setFont(font);
     const QFontMetrics m(font);

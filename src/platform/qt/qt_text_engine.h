@@ -16,7 +16,7 @@ public:
 
     TextMetrics metrics(const FontSpec& font) override;
     TextSize extent(const FontSpec& font, std::string_view text) override;
-    void draw(Surface& surface, const Rect& clip, const TextRun& run) override;
+    void draw(Surface& surface, const ClipRegion& clip, const TextRun& run) override;
 
     static QFont qtFont(const FontSpec& font);
     static QString shownText(const FontSpec& font, std::string_view text);

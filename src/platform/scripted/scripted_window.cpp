@@ -37,6 +37,22 @@ CursorShape RecordingWindowServices::setCursor(CursorShape shape)
     return previous;
 }
 
+void RecordingWindowServices::paintInvalidated(Canvas& canvas, const std::function<void()>& paint)
+{
+    Surface& surface = canvas.surface();
+    const Rect whole{0, 0, surface.width(), surface.height()};
+    ClipRegion invalid;
+    for (const RecordedInvalidation& i : invalidations) {
+        const Rect area = i.area == Rect{0, 0, -1, -1} ? whole : i.area;
+        if (i.erase) surface.fill(area, colors::white);
+        invalid.add(area);
+    }
+    invalidations.clear();
+    canvas.setClip(invalid);
+    paint();
+    canvas.setClip(whole);
+}
+
 namespace {
 
 // A click as the window system performs it: a radio button becomes the only checked one

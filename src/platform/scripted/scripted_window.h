@@ -3,9 +3,11 @@
 // the batch command line.
 #pragma once
 
+#include "platform/canvas.h"
 #include "platform/window.h"
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -50,6 +52,12 @@ public:
     void setTminEditText(std::string_view text) override;
     void captureMouse(bool captured) override;
     CursorShape setCursor(CursorShape shape) override;
+
+    // Paints on demand what was invalidated since the last paint, as the window does: the
+    // rectangles invalidated with erase are filled white, then `paint` draws on `canvas`
+    // clipped to the union of all invalidated rectangles. The record is cleared and the
+    // clip is the whole surface again afterwards.
+    void paintInvalidated(Canvas& canvas, const std::function<void()>& paint);
 
     std::vector<RecordedInvalidation> invalidations;
     std::map<std::uint16_t, bool> menuChecks;
