@@ -169,7 +169,7 @@ std::string pulseLabel(std::int32_t seriesType, bool showNames, const PulseList&
     if (showNames)
         text += etalonLetter(list.etalons[k]);
     if (seriesType == 2 || seriesType == 8)
-        text += "[" + std::to_string(list.firstSamples[k]) + ".." + std::to_string(list.lastSamples[k]) + "] ";
+        text += formatText("[%d..%d] ", list.firstSamples[k], list.lastSamples[k]);
     return text;
 }
 
