@@ -22,7 +22,7 @@ Workbench::Workbench()
         main->reportProgress(done, total, cancel);
     };
     handlers.paint = [this](Canvas& canvas, std::int32_t width, std::int32_t height) {
-        onPaint(main->window(), appState, canvas, width, height);
+        onPaint(main->window(), appState, canvas, clock, width, height);
     };
     handlers.command = [this](std::uint16_t id) {
         cancel = false;

@@ -181,6 +181,7 @@ struct AppState {
     // ---- Statistical simulation times ----
     std::int64_t dwSimStartTime = 0;        // seconds
     std::int64_t dwSimEndTime = 0;
+    std::int64_t dwSimElapsed = 0;          // end − start, written by the statistics view
 
     // ---- Window resources ----
     std::int32_t dwButtonImagesLoaded = 0;  // the five button faces exist

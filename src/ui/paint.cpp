@@ -7,6 +7,7 @@
 #include "ui/selectors.h"
 #include "ui/subset_panel.h"
 #include "views/series_view.h"
+#include "views/statistics_view.h"
 
 #include <span>
 
@@ -88,10 +89,24 @@ SeriesViewSettings seriesViewSettings(const AppState& s)
             s.dwReservedCapacity};
 }
 
-void drawResultView(Window& window, AppState& s, Canvas& canvas)
+StatisticsViewSettings statisticsViewSettings(AppState& s)
+{
+    return {s.rcGraph,
+            s.dwLineHeight,
+            s.dwFixedUpperBound != 0,
+            s.dUpperBound,
+            s.dwSimStartTime,
+            s.dwSimEndTime,
+            &s.dwSimElapsed,
+            {s.lpReservedListRect, s.dwReservedCapacity}};
+}
+
+// The statistics view leaves dwTypeMoreDetails as it is; the series view clears it.
+void drawResultView(Window& window, AppState& s, Canvas& canvas, Clock& clock)
 {
     if (s.wResultKind == statisticsResult) {
-        // The statistics view (DrawDetectionArrayZ) is drawn by the views module.
+        DrawDetectionArrayZ(window, canvas, clock, s.wAmplitude, s.dwStatView, s.wRequiredCount, s.lpRequiredList,
+                            s.lpRestErrorHeader, s.lpSeriesHeader, statisticsViewSettings(s));
         return;
     }
     if (seriesViewShown(s))
@@ -100,7 +115,7 @@ void drawResultView(Window& window, AppState& s, Canvas& canvas)
     s.dwTypeMoreDetails = 0;
 }
 
-void drawView(Window& window, AppState& s, Canvas& canvas)
+void drawView(Window& window, AppState& s, Canvas& canvas, Clock& clock)
 {
     switch (s.dwViewMode) {
     case alphabetView:
@@ -108,7 +123,7 @@ void drawView(Window& window, AppState& s, Canvas& canvas)
         drawLowerFaces(canvas, s);
         break;
     case resultView:
-        drawResultView(window, s, canvas);
+        drawResultView(window, s, canvas, clock);
         drawFaceAt(canvas, button_face::restart, s.rcRestartButton);
         drawLowerFaces(canvas, s);
         break;
@@ -148,7 +163,8 @@ void drawSelectors(AppState& s, Canvas& canvas, std::int32_t clientWidth)
 
 } // namespace
 
-void onPaint(Window& window, AppState& s, Canvas& canvas, std::int32_t clientWidth, std::int32_t clientHeight)
+void onPaint(Window& window, AppState& s, Canvas& canvas, Clock& clock, std::int32_t clientWidth,
+             std::int32_t clientHeight)
 {
     const FontSpec previousFont = canvas.selectFont(FontSpec{"", 0});
     {
@@ -156,7 +172,7 @@ void onPaint(Window& window, AppState& s, Canvas& canvas, std::int32_t clientWid
         readFontMetrics(s, canvas);
         layOutButtonColumn(s, clientWidth, clientHeight);
         layOutAlphabetGrid(s, clientWidth, clientHeight);
-        drawView(window, s, canvas);
+        drawView(window, s, canvas, clock);
         drawSelectors(s, canvas, clientWidth);
     }
     canvas.selectFont(previousFont);

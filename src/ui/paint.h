@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "platform/canvas.h"
+#include "platform/clock.h"
 #include "platform/window.h"
 
 #include <cstdint>
@@ -14,6 +15,8 @@ namespace mirokel {
 // canvas's clip; this selects the window font (restored at the end), stores its line
 // height and character width and every layout member, and draws in this order: the view
 // of dwViewMode, its button faces, the selectors. clientWidth, clientHeight: R and B.
-void onPaint(Window& window, AppState& state, Canvas& canvas, std::int32_t clientWidth, std::int32_t clientHeight);
+// The clock gives the local-time texts of the statistics view.
+void onPaint(Window& window, AppState& state, Canvas& canvas, Clock& clock, std::int32_t clientWidth,
+             std::int32_t clientHeight);
 
 } // namespace mirokel

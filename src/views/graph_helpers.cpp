@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace mirokel {
 
@@ -168,7 +169,7 @@ std::string pulseLabel(std::int32_t seriesType, bool showNames, const PulseList&
     if (showNames)
         text += etalonLetter(list.etalons[k]);
     if (seriesType == 2 || seriesType == 8)
-        text += "[" + std::to_string(list.firstSamples[k]) + ".." + std::to_string(list.lastSamples[k]) + "] ";
+        text += formatText("[%d..%d] ", list.firstSamples[k], list.lastSamples[k]);
     return text;
 }
 
@@ -245,6 +246,36 @@ constexpr const char* patternTupleCaption = " pattern tuple ";
 constexpr const char* patternTuplesCaption = " pattern tuples ";
 
 } // namespace
+
+void drawViewFrame(Canvas& canvas, const Rect& area)
+{
+    const std::int32_t w = area.right - area.left + 1;
+    const std::int32_t h = area.bottom - area.top + 1;
+    canvas.moveTo(area.left, area.top);
+    canvas.lineTo(area.left, area.top + h);
+    canvas.lineTo(area.left + w, area.top + h);
+    canvas.lineTo(area.left + w, area.top);
+    canvas.lineTo(area.left, area.top);
+}
+
+const PulseHeader* etalonShape(const SeriesHeader& series, std::int32_t number)
+{
+    if (series.lpPulsesList == nullptr || number < 1 || number > series.wPulsesListSize)
+        return nullptr;
+    return series.lpPulsesList[number - 1];
+}
+
+std::int16_t cellAmplitude(std::int16_t amplitude, std::int16_t noiseLevel)
+{
+    constexpr std::uint16_t defaultAmplitude = 128;
+    if (amplitude != 0)
+        return amplitude;
+    const auto noise = static_cast<std::uint16_t>(noiseLevel);
+    std::uint16_t s = defaultAmplitude;
+    while (s < noise && s < 0x8000u)
+        s = static_cast<std::uint16_t>(s * 2u);
+    return static_cast<std::int16_t>(s);
+}
 
 void drawAxisCross(Canvas& canvas, const Rect& graph)
 {
@@ -507,6 +538,19 @@ void drawPatternTuplesBox(Canvas& canvas, const PatternBoxLayout& box, std::int3
         y += box.pch + box.py;
     }
     drawPatternCaption(canvas, box, bx, by, patternTuplesCaption);
+}
+
+void drawPatternTuplesBoxKeepingRows(Canvas& canvas, const PatternBoxLayout& box, std::int32_t bx, std::int32_t by,
+                                     const SeriesHeader& series, std::int16_t amplitude,
+                                     const CellModeRule& rowModeOf, RowRectStore store, std::int32_t lineHeight)
+{
+    // The rows go through a buffer so that no more than the store's rectangles are written.
+    std::vector<Rect> rows(series.wSubsetsCount);
+    drawPatternTuplesBox(canvas, box, bx, by, series, amplitude, rowModeOf, rows.data(), lineHeight);
+    if (store.rects == nullptr)
+        return;
+    const auto capacity = static_cast<std::size_t>(std::max(store.capacity, 0));
+    std::copy_n(rows.begin(), std::min(rows.size(), capacity), store.rects);
 }
 
 } // namespace mirokel

@@ -34,6 +34,19 @@ constexpr std::int32_t cellRed = 2;
 // Background colour of the bands behind detected tuples.
 constexpr Color tupleBackgroundColor{192, 191, 178};
 
+// The outer frame of a view around its area (edges inclusive): a closed polyline from
+// (L, T) through (L, T + H), (L + W, T + H) and (L + W, T), W and H being the area's width
+// and height, so the right and bottom edges lie one pixel beyond the area.
+void drawViewFrame(Canvas& canvas, const Rect& area);
+
+// The shape of etalon number e (1-based), or null when the series has no such etalon.
+const PulseHeader* etalonShape(const SeriesHeader& series, std::int32_t number);
+
+// The scale of the etalon cells: `amplitude`, or when it is 0, 128 doubled in 16 bits while
+// below the noise level (both unsigned). Doubling stops at 32768, where one more would wrap
+// to 0 and never end.
+std::int16_t cellAmplitude(std::int16_t amplitude, std::int16_t noiseLevel);
+
 // Arguments shared by the graph routines:
 //   graph:     the graph rectangle; w = right − left, h = bottom − top, middle line
 //              ym = top + h / 2
@@ -154,5 +167,17 @@ PatternBoxLayout patternTuplesBoxLayout(Canvas& canvas, const AlphabetBoxLayout&
 void drawPatternTuplesBox(Canvas& canvas, const PatternBoxLayout& box, std::int32_t bx, std::int32_t by,
                           const SeriesHeader& series, std::int16_t amplitude, const CellModeRule& rowModeOf,
                           Rect* rowRects, std::int32_t lineHeight);
+
+// The row rectangles a view keeps for the clicks (lpReservedListRect): room for `capacity`
+// rows at `rects` (null: none kept).
+struct RowRectStore {
+    Rect* rects = nullptr;
+    std::int32_t capacity = 0;
+};
+
+// drawPatternTuplesBox that writes no more row rectangles than the store has room for.
+void drawPatternTuplesBoxKeepingRows(Canvas& canvas, const PatternBoxLayout& box, std::int32_t bx, std::int32_t by,
+                                     const SeriesHeader& series, std::int16_t amplitude,
+                                     const CellModeRule& rowModeOf, RowRectStore store, std::int32_t lineHeight);
 
 } // namespace mirokel

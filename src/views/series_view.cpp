@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <string>
-#include <vector>
 
 namespace mirokel {
 
@@ -22,7 +21,6 @@ constexpr std::uint16_t modeTupleRecognition = 40;
 constexpr std::uint16_t tupleHighlightFrames = 1; // wTupleHighlight: dotted frames around detected tuples
 constexpr std::uint16_t tupleHighlightBands = 2;  // wTupleHighlight: coloured bands behind them
 
-constexpr std::int32_t defaultShownAmplitude = 128; // S when the series has no amplitude
 constexpr std::int32_t specialGraphWidth = 618;
 constexpr std::int32_t specialGraphHeight = 112;
 constexpr std::int32_t topPulsesListed = 19;     // placed pulses in the top line and in a table row
@@ -42,14 +40,6 @@ bool isCutOffType(std::uint16_t type) { return type == 2 || type == 8; }
 // Tuple processing modes and tuple series types share the codes 36 and 40.
 bool isTupleCode(std::uint16_t code) { return code == modeTupleDetection || code == modeTupleRecognition; }
 
-// The shape of etalon number e, or null when the series has no such etalon.
-const PulseHeader* etalonShape(const SeriesHeader& series, std::int32_t number)
-{
-    if (series.lpPulsesList == nullptr || number < 1 || number > series.wPulsesListSize)
-        return nullptr;
-    return series.lpPulsesList[number - 1];
-}
-
 std::int32_t square(std::int32_t v) { return wrapMul(v, v); }
 
 // What the drawing steps read from the chains record; zero when there is none.
@@ -66,19 +56,6 @@ RunLabels runLabels(const ChainsHeader* chains)
     return {chains->wProcessed > 1, chains->wProcessingMode, chains->wSeriesType};
 }
 
-// S: wAmplitude, or 128 doubled in 16 bits while below the noise level (both unsigned).
-// Doubling stops at 32768, where one more would wrap to 0 and never end.
-std::int16_t shownAmplitude(const SeriesHeader& series)
-{
-    if (series.wAmplitude != 0)
-        return series.wAmplitude;
-    const auto noise = static_cast<std::uint16_t>(series.wNoiseLevel);
-    auto s = static_cast<std::uint16_t>(defaultShownAmplitude);
-    while (s < noise && s < 0x8000u)
-        s = static_cast<std::uint16_t>(s * 2u);
-    return static_cast<std::int16_t>(s);
-}
-
 // ---- Drawing steps, in the order they run ----
 
 struct ViewContext {
@@ -91,17 +68,6 @@ struct ViewContext {
     RunLabels run;
     std::int32_t fh;
 };
-
-void drawOuterFrame(Canvas& canvas, const Rect& area)
-{
-    const std::int32_t w = area.right - area.left + 1;
-    const std::int32_t h = area.bottom - area.top + 1;
-    canvas.moveTo(area.left, area.top);
-    canvas.lineTo(area.left, area.top + h);
-    canvas.lineTo(area.left + w, area.top + h);
-    canvas.lineTo(area.left + w, area.top);
-    canvas.lineTo(area.left, area.top);
-}
 
 std::string seriesLine(const ViewContext& v)
 {
@@ -434,14 +400,8 @@ void drawPatternBoxes(const ViewContext& v, const AlphabetBoxLayout& alphabet)
                 return cellGrey;
             return k == currentRow ? cellRed : cellPlain;
         };
-        // The rows' hit rectangles go through a buffer so that no more than the caller's
-        // rectangles are written.
-        std::vector<Rect> rows(s.wSubsetsCount);
-        drawPatternTuplesBox(canvas, box, bx, by, s, v.values.amplitude, rowMode, rows.data(), v.fh);
-        if (v.settings.reservedListRect != nullptr) {
-            const auto capacity = static_cast<std::size_t>(std::max(v.settings.reservedListCapacity, 0));
-            std::copy_n(rows.begin(), std::min(rows.size(), capacity), v.settings.reservedListRect);
-        }
+        drawPatternTuplesBoxKeepingRows(canvas, box, bx, by, s, v.values.amplitude, rowMode,
+                                        {v.settings.reservedListRect, v.settings.reservedListCapacity}, v.fh);
     }
 }
 
@@ -463,7 +423,7 @@ SeriesViewValues seriesViewValues(const ChainsHeader* chains, const SeriesHeader
             v.pulseNoise = wrapAdd(v.pulseNoise, square(s.lpNoisyData[q] - s.lpPureData[q]));
         }
     }
-    v.amplitude = shownAmplitude(s);
+    v.amplitude = cellAmplitude(s.wAmplitude, s.wNoiseLevel);
     const std::int32_t noiseScale = (8 * static_cast<std::int32_t>(s.wNoiseLevel)) / 3;
     const auto m = static_cast<std::int16_t>(std::max<std::int32_t>(v.amplitude, noiseScale));
     v.panelScale = static_cast<std::int16_t>(m + (m >> 3));
@@ -562,7 +522,7 @@ std::int32_t drawSeriesView(Window& /*window*/, Canvas& canvas, std::uint16_t co
                             const ChainsHeader* chains, const SeriesHeader* series,
                             const SeriesViewSettings& settings)
 {
-    drawOuterFrame(canvas, settings.graphArea);
+    drawViewFrame(canvas, settings.graphArea);
     if (series == nullptr) // nothing to show yet but the area
         return 1;
     const SeriesViewValues values = seriesViewValues(chains, *series);

@@ -66,7 +66,7 @@ public:
 
     void paint()
     {
-        onPaint(scripted.window(), state, canvas, surfaceWidth, surfaceHeight);
+        onPaint(scripted.window(), state, canvas, clock, surfaceWidth, surfaceHeight);
     }
 
     // Paints as the window does after a press: only what the press invalidated (nothing is

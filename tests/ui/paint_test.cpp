@@ -6,6 +6,7 @@
 
 #include "app/application.h"
 #include "app/command_ids.h"
+#include "app/parameter_dialogs.h"
 #include "app/startup.h"
 #include "block_text_engine.h"
 #include "engine/chains_header.h"
@@ -66,7 +67,7 @@ public:
     void paint(std::int32_t width = surfaceWidth, std::int32_t height = surfaceHeight)
     {
         text.runs.clear();
-        onPaint(scripted.window(), state, canvas, width, height);
+        onPaint(scripted.window(), state, canvas, clock, width, height);
     }
 
     void useEtalons(std::int32_t count)
@@ -103,6 +104,7 @@ public:
     const std::int64_t live = liveAllocations();
     ScriptedWindow scripted;
     AppState state;
+    ScriptedClock clock;
     bool started = false;
     std::uint16_t builtAlphabetSize = 0;
     Surface surface{surfaceWidth, surfaceHeight};
@@ -287,6 +289,35 @@ TEST(Paint, ResultViewClearsTypeMoreDetailsOnlyOutsideTheStatisticsView)
     }
 }
 
+TEST(Paint, StatisticsResultDrawsTheViewOfTheLastSimulation)
+{
+    PaintBench bench;
+    AppState& s = bench.state;
+    Application app{bench.scripted.window(), s, bench.clock};
+    onCommand(app, command::unfixedWhole);
+    onCommand(app, command::detection);
+    auto answer = [&](std::map<std::int32_t, std::string> texts, std::vector<std::int32_t> clicks = {}) {
+        bench.scripted.dialogs.answers.push_back({std::move(clicks), std::move(texts), true});
+    };
+    answer({{dialog_id::seriesLength, "300"}});
+    answer({{dialog_id::pulsesFrom, "2"}, {dialog_id::pulsesTo, "3"}, {dialog_id::noiseSteps, "2"},
+            {dialog_id::repeats, "1"}});
+    answer({}, {dialog_id::detectionError, dialog_id::summaryView});
+    onCommand(app, command::statisticalSimulation);
+    ASSERT_EQ(s.wResultKind, 2);
+    ASSERT_EQ(s.dwViewMode, 6);
+    ASSERT_EQ(s.dwStatView, 3);
+    s.dwSimElapsed = -1;
+    bench.paint();
+
+    EXPECT_TRUE(bench.drew(" statistical simulation for detection in series with unknown number of whole pulses "));
+    EXPECT_TRUE(bench.drew(" detection error, agregate form"));
+    EXPECT_TRUE(bench.drew("e(s)=E||h-<h>||2/||h||2"));
+    EXPECT_EQ(s.dwSimElapsed, s.dwSimEndTime - s.dwSimStartTime);
+    EXPECT_EQ(bench.facesDrawn(), (std::multiset<std::string>{"Restart", "Next", "Exit"}))
+        << "detection has no select face";
+}
+
 TEST(Paint, SelectFaceFollowsTheShareOfEtalonsInUse)
 {
     const struct {
@@ -387,7 +418,7 @@ TEST(Repaint, OnlyTheInvalidatedRectanglesChangeNotTheirBoundingBox)
     Surface surface{surfaceWidth, surfaceHeight};
     test::BlockTextEngine text;
     Canvas canvas{surface, text};
-    const auto paint = [&] { onPaint(scripted.window(), state, canvas, surfaceWidth, surfaceHeight); };
+    const auto paint = [&] { onPaint(scripted.window(), state, canvas, clock, surfaceWidth, surfaceHeight); };
     paint();
     scripted.services.invalidations.clear();
 

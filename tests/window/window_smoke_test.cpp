@@ -5,9 +5,11 @@
 
 #include "engine/rest_error_header.h"
 #include "platform/qt/qt_text_engine.h"
+#include "views/statistics_view.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFontMetrics>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -221,9 +223,63 @@ TEST(WindowSmoke, SimulationRunsThroughItsDialogsWithProgress)
     EXPECT_EQ(state.lpRestErrorHeader->ifComplete, 1);
     EXPECT_EQ(state.dwViewMode, 6);
     EXPECT_EQ(state.wResultKind, 2);
+    QTest::qWait(300);
     QApplication::processEvents();
     for (QProgressDialog* dialog : workbench.mainWindow().findChildren<QProgressDialog*>())
         EXPECT_FALSE(dialog->isVisible()) << "the progress dialog is closed after the run";
+
+    // The statistics view is painted: the error graph's double frame where its layout puts
+    // it, and the parameter lines in the window font.
+    const Surface& picture = workbench.mainWindow().clientArea().surface();
+    auto at = [&](std::int32_t x, std::int32_t y) {
+        return picture.pixels()[static_cast<std::size_t>(y) * picture.width() + x];
+    };
+    const ErrorGraphFrame g =
+        statisticsViewLayout(state.rcGraph, state.dwLineHeight, state.wRequiredCount, 2).graph;
+    ASSERT_GT(g.gw, 0);
+    ASSERT_LT(g.gx + g.gw + 1, picture.width());
+    const std::int32_t middle = g.gy + g.gh / 2 + 1; // off the grid's dotted rows
+    for (std::int32_t x : {g.gx - 1, g.gx, g.gx + g.gw, g.gx + g.gw + 1})
+        EXPECT_EQ(at(x, middle), colors::black.rgb32()) << "frame column " << x;
+    EXPECT_EQ(at(g.gx - 2, middle), colors::white.rgb32());
+    bool text = false;
+    for (std::int32_t y = state.rcGraph.top; y < state.rcGraph.top + state.dwLineHeight && !text; ++y)
+        for (std::int32_t x = state.rcGraph.left + 10; x < state.rcGraph.left + 200 && !text; ++x)
+            text = at(x, y) != colors::white.rgb32();
+    EXPECT_TRUE(text) << "the first parameter line";
+    if (const char* file = std::getenv("MIROKEL_STATS_SCREENSHOT"))
+        workbench.mainWindow().grab().save(QString::fromLocal8Bit(file));
+}
+
+// The "Symbol" face of the statistics view shows Latin letters as Greek ones, and the
+// window's font has every glyph of its formula, axis unit and curve label.
+TEST(WindowSmoke, SymbolFaceShowsGreekLetters)
+{
+    const FontSpec symbol{"Symbol", 28};
+    const struct {
+        const char* latin;
+        const char* shown;
+    } cases[] = {
+        {"e(s)=E||C-<C>||2/||C||2", "ε(σ)=Ε||Χ-<Χ>||2/||Χ||2"},
+        {"e(s)=E||h-<h>||2/||h||2", "ε(σ)=Ε||η-<η>||2/||η||2"},
+        {"s", "σ"},
+        {"S", "Σ"},
+        {" 32 -> 38", " 32 -> 38"},
+    };
+    const QFontMetrics metrics(QtTextEngine::qtFont(symbol));
+    for (const auto& c : cases) {
+        const QString shown = QtTextEngine::shownText(symbol, c.latin);
+        EXPECT_EQ(shown, QString::fromUtf8(c.shown)) << c.latin;
+        for (QChar ch : shown) EXPECT_TRUE(metrics.inFont(ch)) << c.latin << ": U+" << std::hex << static_cast<unsigned>(ch.unicode());
+    }
+    EXPECT_EQ(QtTextEngine::shownText(FontSpec{}, "e(s)"), QStringLiteral("e(s)")) << "the window font keeps Latin";
+    // A height asked for is the cell height the font is given, as near as its sizes go.
+    QtTextEngine engine;
+    for (std::int32_t height : {17, 28, 32, 43}) {
+        const TextMetrics m = engine.metrics(FontSpec{"Symbol", height});
+        EXPECT_LE(m.height, height);
+        EXPECT_GE(m.height, height - 2);
+    }
 }
 
 // A dialog built from its description: a radio click and Enter accept it, Esc cancels.

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace mirokel {
 
 namespace {
@@ -26,9 +28,30 @@ QChar greekFor(QChar c)
 
 QFont QtTextEngine::qtFont(const FontSpec& font)
 {
+    // The statistics view's "Symbol" face is narrower than DejaVu Sans (its digits are half
+    // an em wide); its graph labels are spaced for that, so the face is drawn condensed.
+    constexpr int symbolStretch = 80;
     QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(font.height > 0 ? font.height : windowFontPixels);
     f.setHintingPreference(QFont::PreferFullHinting);
+    if (font.face == "Symbol") f.setStretch(symbolStretch);
+    if (font.height <= 0) {
+        f.setPixelSize(windowFontPixels);
+        return f;
+    }
+    // A height asked for is the cell height (ascent + descent), as the reference platform
+    // matches it: the largest pixel size whose line fits in it.
+    f.setPixelSize(font.height);
+    const int cell = QFontMetrics(f).height();
+    int size = std::max(1, font.height * font.height / std::max(cell, 1));
+    f.setPixelSize(size);
+    while (size > 1 && QFontMetrics(f).height() > font.height) f.setPixelSize(--size);
+    while (true) {
+        QFont larger(f);
+        larger.setPixelSize(size + 1);
+        if (QFontMetrics(larger).height() > font.height) break;
+        f = larger;
+        ++size;
+    }
     return f;
 }
 

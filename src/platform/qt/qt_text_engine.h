@@ -1,6 +1,7 @@
 // Text of the canvas drawn and measured with Qt's fonts: the window font is DejaVu Sans
-// at a fixed pixel size; a font with the face "Symbol" maps Latin letters to their Greek
-// counterparts before drawing.
+// at a fixed pixel size; a font of a given height is DejaVu Sans whose cell (ascent +
+// descent) is at most that height, at its regular weight; a font with the face "Symbol"
+// is drawn condensed and maps Latin letters to their Greek counterparts before drawing.
 #pragma once
 
 #include "platform/canvas.h"
