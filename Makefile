@@ -11,7 +11,7 @@ setup:
 	@bash scripts/setup.sh
 
 $(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIROKEL_WERROR=ON
 
 build: setup $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
@@ -24,7 +24,7 @@ test: build
 
 # The core libraries and their tests under AddressSanitizer + UndefinedBehaviorSanitizer.
 test-sanitize: setup
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMIROKEL_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMIROKEL_SANITIZE=ON -DMIROKEL_WERROR=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target core-tests
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -L core
 
