@@ -53,11 +53,12 @@ public:
     }
 
 private:
-    // One copy of entries first … size − 1, stopping when the pulses run out.
+    // One copy of entries first … size − 1, stopping when the pulses run out. Without a
+    // sequence only the position moves on (the draws of a series are being counted).
     void copyFrom(std::int32_t first)
     {
         for (std::int32_t k = first; k < size && pos < pulses; ++k, ++pos)
-            sequence[static_cast<std::size_t>(pos)] = static_cast<std::uint16_t>(entry(k));
+            if (!sequence.empty()) sequence[static_cast<std::size_t>(pos)] = static_cast<std::uint16_t>(entry(k));
     }
 
     // The subset keeps its full size when it is longer than the stored entries; the
@@ -356,6 +357,15 @@ SeriesHeader* makeUnfixedSeries(Window& window, std::uint16_t alphabetSize, std:
     const auto pulses = static_cast<std::uint16_t>((next15(streams.wSeedPulseCount) >> 2) % range + bounds.minPulses);
     return getCutOffSeries(window, alphabetSize, alphabet, impulseSize, tmin, tmax, seriesSize, pulses, sequence,
                            amplitude, energyLevel, series, streams, built);
+}
+
+void skipSeriesDraws(const SeriesHeader& series, std::uint16_t pulses, RandomStreams& streams)
+{
+    SubsetPlacement(series, {}, pulses).place(streams);
+    // The anchor and every start; the first and the last kept sample of every pulse.
+    streams.wSeedPlacement = advance15(streams.wSeedPlacement, std::uint64_t{pulses} + 1);
+    streams.wSeedCutStart = advance15(streams.wSeedCutStart, pulses);
+    streams.wSeedCutEnd = advance15(streams.wSeedCutEnd, pulses);
 }
 
 void addNoise(Window& /*window*/, std::int16_t noiseLevel, std::int16_t /*amplitude*/, SeriesHeader* series,

@@ -51,6 +51,11 @@ SeriesHeader* makeUnfixedSeries(Window& window, std::uint16_t alphabetSize, std:
                                 std::int16_t amplitude, std::uint16_t energyLevel, SeriesHeader* series,
                                 RandomStreams& streams, bool* built = nullptr);
 
+// Advances the streams exactly as makeExtSeries building `pulses` pulses into `series`
+// would (its subset employment, init position and selected subset decide the subset
+// draws), without building anything. The draws of a build depend on nothing else.
+void skipSeriesDraws(const SeriesHeader& series, std::uint16_t pulses, RandomStreams& streams);
+
 // Adds gauss(stream, 0, noiseLevel) to every pure sample, the sum kept in 16 bits, and
 // records the noise level. noiseLevel: 0 … 10922. The amplitude plays no part.
 void addNoise(Window& window, std::int16_t noiseLevel, std::int16_t amplitude, SeriesHeader* series,
