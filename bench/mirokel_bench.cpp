@@ -177,7 +177,7 @@ bool runSimulation(const SimulationScenario& scenario, std::uint32_t threads)
     initRestErrHeader(window, 25, 6, 1, 29, 0, 5, 100, errors);
     SystemClock clock;
     std::int64_t start = 0, end = 0;
-    SimulationContext context{streams, 128, 1, clock, start, end, {threads, {}, nullptr}};
+    SimulationContext context{streams, 128, 1, clock, start, end, {threads, {}, nullptr, {}}};
 
     const auto begin = Clock::now();
     const std::int32_t complete = statCutoffDavrune(window, errors, alphabetSlots, slots,

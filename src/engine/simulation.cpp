@@ -10,9 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <array>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -147,44 +145,62 @@ struct SimulationTuples {
     }
 };
 
-// What processing one series needs besides the series.
+// One series of the grid: where it lies and what processing it needs besides the series.
 struct SeriesJob {
     std::int32_t point = 0;   // pulse-count point j
     std::int32_t level = 0;   // noise level index k
     std::int32_t pulses = 0;  // K
     std::int32_t trueTuple = 0;
-    std::int64_t index = 0;   // place in the order of building
+    std::int64_t index = 0;   // place in the order of the grid
     std::array<std::uint16_t, alphabetSlots> list{}; // etalons of the chain searches
     std::uint16_t listCount = 0;
 };
 
-// The errors summed over the repeats of every grid point.
+// The errors summed over the repeats of every grid point: [level][point], integers, so
+// that the sums of the workers' shares add up to those of one sequential run.
 struct ErrorSums {
-    std::vector<std::int64_t> restoring;
-    std::vector<std::int64_t> detection;
-    std::vector<std::int32_t> misrecognised;
-    std::int32_t points = 0;
-    std::mutex lock;
+    std::int64_t* restoring = nullptr; // then the detection sums in the same block
+    std::int64_t* detection = nullptr;
+    std::int32_t* misrecognised = nullptr;
+    std::size_t points = 0;
 
-    void reset(std::int32_t levels, std::int32_t pointCount)
+    ~ErrorSums()
     {
-        points = pointCount;
-        const auto cells = static_cast<std::size_t>(levels) * static_cast<std::size_t>(pointCount);
-        restoring.assign(cells, 0);
-        detection.assign(cells, 0);
-        misrecognised.assign(cells, 0);
+        releaseMemory(restoring);
+        releaseMemory(misrecognised);
     }
 
-    void add(const SeriesJob& job, std::int32_t g, std::int64_t i, bool wrong)
+    bool allocate(std::int32_t levels, std::int32_t pointCount)
     {
-        const std::lock_guard<std::mutex> guard(lock);
-        const auto cell = static_cast<std::size_t>(job.level) * static_cast<std::size_t>(points) +
-                          static_cast<std::size_t>(job.point);
-        restoring[cell] += g;
-        detection[cell] += i;
-        misrecognised[cell] += wrong ? 1 : 0;
+        points = static_cast<std::size_t>(pointCount);
+        const std::size_t cells = static_cast<std::size_t>(levels) * points;
+        restoring = allocateArray<std::int64_t>(2 * cells);
+        misrecognised = allocateArray<std::int32_t>(cells);
+        detection = restoring != nullptr ? restoring + cells : nullptr;
+        return restoring != nullptr && misrecognised != nullptr;
+    }
+
+    std::size_t cell(const SeriesJob& job) const
+    {
+        return static_cast<std::size_t>(job.level) * points + static_cast<std::size_t>(job.point);
     }
 };
+
+// A worker's part of the grid: the series begin … end − 1 in the order of the grid, built
+// in its own record with its own streams and etalon sequence, and processed with its own
+// chains record.
+struct Worker {
+    std::int64_t begin = 0;
+    std::int64_t end = 0;
+    RandomStreams streams;
+    SeriesHeader* series = nullptr;
+    ChainsHeader* chains = nullptr;
+    EtalonSequence sequence;
+    ErrorSums sums;
+    std::thread thread;
+};
+
+constexpr std::size_t maxWorkers = 64;
 
 // ---- The run ------------------------------------------------------------------------------
 
@@ -202,34 +218,32 @@ public:
 
     ~SimulationRun()
     {
-        freeChainsHeader(window, chains);
-        for (Worker& worker : workers) freeChainsHeader(window, worker.chains);
-        for (SeriesHeader* buffer : buffers) freeSeriesHeader(buffer);
+        stopping.store(true);
+        for (std::size_t w = 0; w < workerCount; ++w) {
+            if (workers[w].thread.joinable()) workers[w].thread.join();
+            freeChainsHeader(window, workers[w].chains);
+            freeSeriesHeader(workers[w].series);
+        }
     }
 
     std::int32_t run();
 
 private:
-    struct Worker {
-        ChainsHeader* chains = nullptr;
-        std::thread thread;
-    };
-
     bool checkInputs();
     bool prepare();
     bool prepareWorkers();
-    bool buildAll();
-    void startPoint(std::int32_t pulses, std::int32_t& period, std::int32_t& trueTuple);
-    void stepSequence(std::int32_t repeat, std::int32_t pulses, std::int32_t period, std::int64_t& nextChange,
-                      std::int32_t& trueTuple);
-    bool buildSeries(std::int32_t pulses, std::int32_t level);
-    SeriesJob jobFor(std::int32_t point, std::int32_t level, std::int32_t pulses, std::int32_t trueTuple);
-    void process(SeriesHeader& series, ChainsHeader* header, const SeriesJob& job);
-    void hand(const SeriesJob& job);
-    template <class Ready>
-    void waitReporting(std::unique_lock<std::mutex>& guard, Ready ready);
+    template <class Visit>
+    bool forEachSeries(SeriesHeader& series, EtalonSequence& sequence, Visit visit) const;
+    void startPoint(SeriesHeader& series, EtalonSequence& sequence, std::int32_t pulses, std::int32_t& period,
+                    std::int32_t& trueTuple) const;
+    void stepSequence(SeriesHeader& series, EtalonSequence& sequence, std::int32_t repeat, std::int32_t pulses,
+                      std::int32_t period, std::int64_t& nextChange, std::int32_t& trueTuple) const;
     void work(Worker& worker);
-    void finishWorkers();
+    bool buildSeries(Worker& worker, const SeriesJob& job);
+    void takeList(SeriesJob& job, const EtalonSequence& sequence) const;
+    void process(Worker& worker, const SeriesJob& job);
+    bool runWorkers();
+    bool stopped() const;
     void reportProgress(bool final);
     void storeTables();
 
@@ -247,26 +261,17 @@ private:
     SimulationContext& context;
     ProcessingRoutine routine;
 
-    ChainsHeader* chains = nullptr;
-    EtalonSequence sequence;
     SimulationTuples tuples;
-    ErrorSums sums;
     std::uint16_t repeats = 0;
     std::int64_t total = 0;
-    std::int64_t built = 0;
     std::int64_t lastReported = -1;
 
-    // Worker threads and the series buffers they process.
-    std::vector<Worker> workers;
-    std::vector<SeriesHeader*> buffers;
-    std::vector<std::size_t> freeBuffers;
-    std::deque<std::pair<std::size_t, SeriesJob>> ready;
-    std::size_t lastBuffer = SIZE_MAX;
-    bool closing = false;
-    std::atomic<std::int64_t> done{0};      // series handled, processed or skipped after a cancel
-    std::atomic<std::int64_t> processed{0}; // series processed
-    std::mutex lock;
-    std::condition_variable changed;
+    std::array<Worker, maxWorkers> workers;
+    std::size_t workerCount = 0;
+    std::atomic<std::int64_t> processed{0};
+    std::atomic<std::int32_t> finished{0}; // workers done with their share
+    std::atomic<bool> stopping{false};     // a worker failed: the others stop too
+    std::atomic<bool> failed{false};
 };
 
 bool SimulationRun::checkInputs()
@@ -290,41 +295,50 @@ bool SimulationRun::checkInputs()
 
 bool SimulationRun::prepare()
 {
-    chains = getChainsHeader(window, 10, s.wMaxPulses, nullptr);
-    if (chains == nullptr) {
+    ChainsHeader* labels = getChainsHeader(window, 10, s.wMaxPulses, nullptr);
+    if (labels == nullptr) {
         showMessage(window, "Error getChainsHeader!", chainsCaption);
         return false;
     }
-    addToChainsHeader(window, seriesType, mode, makeEnergy, procEnergy, chains);
+    addToChainsHeader(window, seriesType, mode, makeEnergy, procEnergy, labels);
+    freeChainsHeader(window, labels);
     addInitRestErrHeader(window, seriesType, mode, makeEnergy, procEnergy, &errors);
-    if (!sequence.allocate(s.wMaxPulses)) {
-        showMessage(window, "Ошибка lpEtalonNumbersList!", driverCaption);
-        return false;
-    }
     // The tuple modes need their tuples whatever the series type: a series-type command
     // leaves the processing mode as it was, so mode 40 may meet a plain series.
     const bool tupleMode = mode == 36 || mode == 40;
     if (tupleMode && !tuples.prepare(window, s, mode == 40)) return false;
-    return context.control.threads <= 1 || prepareWorkers();
+    repeats = static_cast<std::uint16_t>(errors.repeats);
+    total = std::int64_t{errors.wVariousPulses} * errors.wNoiseLevels * repeats;
+    return prepareWorkers();
 }
 
-// One chains record per worker and two series buffers per worker, all before the run.
+// Each worker gets its chains record, its copy of the series record, its etalon sequence
+// and its sums, all before the run; there are no more workers than series.
 bool SimulationRun::prepareWorkers()
 {
-    const std::uint32_t count = std::min<std::uint32_t>(context.control.threads, 64);
-    workers.resize(count);
-    for (Worker& worker : workers) {
+    const std::int64_t wanted = std::clamp<std::int64_t>(context.control.threads, 1, maxWorkers);
+    workerCount = static_cast<std::size_t>(std::max<std::int64_t>(1, std::min(wanted, total)));
+    for (std::size_t w = 0; w < workerCount; ++w) {
+        Worker& worker = workers[w];
         worker.chains = getChainsHeader(window, 10, s.wMaxPulses, nullptr);
         if (worker.chains == nullptr) {
             showMessage(window, "Error getChainsHeader!", chainsCaption);
             return false;
         }
         addToChainsHeader(window, seriesType, mode, makeEnergy, procEnergy, worker.chains);
-    }
-    for (std::uint32_t b = 0; b < 2 * count; ++b) {
-        buffers.push_back(copySeriesHeader(window, s, nullptr));
-        if (buffers.back() == nullptr) return false;
-        freeBuffers.push_back(b);
+        worker.series = copySeriesHeader(window, s, nullptr);
+        if (worker.series == nullptr) return false;
+        if (!worker.sequence.allocate(s.wMaxPulses)) {
+            showMessage(window, "Ошибка lpEtalonNumbersList!", driverCaption);
+            return false;
+        }
+        if (!worker.sums.allocate(errors.wNoiseLevels, errors.wVariousPulses)) {
+            showMessage(window, "Нет памяти для ErrorSums!", driverCaption);
+            return false;
+        }
+        worker.begin = total * static_cast<std::int64_t>(w) / static_cast<std::int64_t>(workerCount);
+        worker.end = total * static_cast<std::int64_t>(w + 1) / static_cast<std::int64_t>(workerCount);
+        worker.streams = context.streams;
     }
     return true;
 }
@@ -335,17 +349,16 @@ std::int32_t SimulationRun::run()
     if (!checkInputs() || !prepare()) return 0;
     const std::uint16_t selectedAtEntry = s.wSelectedSubsetSize;
     context.startTime = context.endTime = context.clock.secondsNow();
-    repeats = static_cast<std::uint16_t>(errors.repeats);
-    total = std::int64_t{errors.wVariousPulses} * errors.wNoiseLevels * repeats;
     context.reach.total = total;
-    sums.reset(errors.wNoiseLevels, errors.wVariousPulses);
-    for (Worker& worker : workers) worker.thread = std::thread([this, &worker] { work(worker); });
-    const bool complete = buildAll();
-    finishWorkers();
+    const bool complete = runWorkers();
     context.reach.processed = processed.load();
-    if (complete && lastBuffer != SIZE_MAX) copySeriesHeader(window, *buffers[lastBuffer], &s);
     s.wSelectedSubsetSize = selectedAtEntry;
     if (!complete) return 0;
+    // The record and the streams are left as the last series of the grid left them.
+    const Worker& last = workers[workerCount - 1];
+    if (total > 0) copySeriesHeader(window, *last.series, &s); // same capacities: nothing is allocated
+    s.wSelectedSubsetSize = selectedAtEntry;
+    context.streams = last.streams;
     context.endTime = context.clock.secondsNow();
     reportProgress(true);
     storeTables();
@@ -353,28 +366,22 @@ std::int32_t SimulationRun::run()
     return 1;
 }
 
-// Builds every series of the grid in order, processing each here or handing it to a worker.
-bool SimulationRun::buildAll()
+// Visits every series of the grid in order, with the etalon sequence and the tuple of
+// `series` stepped as the repeats go; stops when `visit` returns false.
+template <class Visit>
+bool SimulationRun::forEachSeries(SeriesHeader& series, EtalonSequence& steps, Visit visit) const
 {
+    std::int64_t index = 0;
     for (std::int32_t j = 0; j < errors.wVariousPulses; ++j) {
         const std::int32_t pulses = errors.wPulseValues[j];
         for (std::int32_t k = 0; k < errors.wNoiseLevels; ++k) {
             std::int32_t period = 0;
             std::int32_t trueTuple = 1;
-            startPoint(pulses, period, trueTuple);
+            startPoint(series, steps, pulses, period, trueTuple);
             std::int64_t nextChange = period;
-            for (std::int32_t r = 0; r < repeats; ++r) {
-                if (context.control.cancel != nullptr && context.control.cancel->load()) return false;
-                stepSequence(r, pulses, period, nextChange, trueTuple);
-                if (!buildSeries(pulses, k)) return false;
-                const SeriesJob job = jobFor(j, k, pulses, trueTuple);
-                if (workers.empty()) {
-                    process(s, chains, job);
-                    done.fetch_add(1);
-                } else {
-                    hand(job);
-                }
-                reportProgress(false);
+            for (std::int32_t r = 0; r < repeats; ++r, ++index) {
+                stepSequence(series, steps, r, pulses, period, nextChange, trueTuple);
+                if (!visit(SeriesJob{j, k, pulses, trueTuple, index, {}, 0})) return false;
             }
         }
     }
@@ -382,84 +389,117 @@ bool SimulationRun::buildAll()
 }
 
 // The change period and the subset of the series at the start of a grid point.
-void SimulationRun::startPoint(std::int32_t pulses, std::int32_t& period, std::int32_t& trueTuple)
+void SimulationRun::startPoint(SeriesHeader& series, EtalonSequence& steps, std::int32_t pulses,
+                               std::int32_t& period, std::int32_t& trueTuple) const
 {
     const std::int32_t u = repeats;
     switch (mode) {
-    case 1: s.wSelectedSubsetSize = 0; break;
+    case 1: series.wSelectedSubsetSize = 0; break;
     case 2:
         period = (listCount + 2 * u) / (2 * listCount);
-        s.wSelectedSubsetSize = 0;
+        series.wSelectedSubsetSize = 0;
         break;
     case 36: period = u; break;
     case 40:
         trueTuple = 1;
         period = (tuples.count + 2 * u) / (2 * tuples.count);
-        tuples.select(s, 1);
+        tuples.select(series, 1);
         break;
     default: period = wrapMul(u, pulses) >> (pulses % 32); break;
     }
-    sequence.reset(list);
+    steps.reset(list);
 }
 
 // Recognition steps every pulse through the list every period; joint detection turns the
 // counters as an odometer; tuple recognition steps through the candidates.
-void SimulationRun::stepSequence(std::int32_t repeat, std::int32_t pulses, std::int32_t period,
-                                 std::int64_t& nextChange, std::int32_t& trueTuple)
+void SimulationRun::stepSequence(SeriesHeader& series, EtalonSequence& steps, std::int32_t repeat,
+                                 std::int32_t pulses, std::int32_t period, std::int64_t& nextChange,
+                                 std::int32_t& trueTuple) const
 {
     if (mode == 2 && repeat >= nextChange) {
-        sequence.advanceAll(listCount);
-        sequence.takeEtalons(list);
+        steps.advanceAll(listCount);
+        steps.takeEtalons(list);
         nextChange += period;
     } else if (mode == 4 && std::int64_t{repeat} * pulses >= nextChange) {
         nextChange += period;
-        sequence.advanceOdometer(listCount);
-        sequence.takeEtalons(list);
+        steps.advanceOdometer(listCount);
+        steps.takeEtalons(list);
     } else if (mode == 40 && repeat >= nextChange) {
         trueTuple = trueTuple % tuples.count + 1;
-        tuples.select(s, trueTuple);
+        tuples.select(series, trueTuple);
         nextChange += period;
     }
 }
 
-// Builds and noises the next series in the record. A series the builder refuses (its
-// message is shown) stops the run.
-bool SimulationRun::buildSeries(std::int32_t pulses, std::int32_t level)
+// Known-count detection gets the list in use; the other chain searches the first n
+// etalons of the sequence the series was built from, as the build left it (its subset
+// placed), never past its end.
+void SimulationRun::takeList(SeriesJob& job, const EtalonSequence& steps) const
 {
-    const std::span<std::uint16_t> etalons(sequence.etalons, static_cast<std::size_t>(sequence.size));
-    const std::uint16_t length = alphabet[list[0] - 1u].wLength;
-    getCutOffSeriesHeader(window, alphabetSize, length, s.wTmin, s.wTmax, static_cast<std::uint32_t>(s.dwSeriesSize),
-                          &s);
-    if (makeExtSeries(window, alphabetSize, alphabet, length, s.wTmin, s.wTmax, s.dwSeriesSize,
-                      static_cast<std::uint16_t>(pulses), etalons, context.amplitude, makeEnergy, s,
-                      context.streams) == 0)
-        return false;
-    addNoise(window, static_cast<std::int16_t>(errors.lpNoiseLevels[level]), context.amplitude, &s,
-             context.streams.wNoiseSeed);
-    return true;
-}
-
-SeriesJob SimulationRun::jobFor(std::int32_t point, std::int32_t level, std::int32_t pulses, std::int32_t trueTuple)
-{
-    SeriesJob job;
-    job.point = point;
-    job.level = level;
-    job.pulses = pulses;
-    job.trueTuple = trueTuple;
-    job.index = built++;
-    // Known-count detection gets the list in use; the other chain searches the first n
-    // etalons of the sequence the series was built from (never past its end).
     const bool fromSequence = routine == ProcessingRoutine::detectUnknownCount ||
                               routine == ProcessingRoutine::recognizeUnknownCount ||
                               routine == ProcessingRoutine::recognizeKnownCount;
     job.listCount = static_cast<std::uint16_t>(
-        std::min<std::int32_t>(listCount, fromSequence ? sequence.size : std::int32_t{listCount}));
-    std::copy_n(fromSequence ? sequence.etalons : list, job.listCount, job.list.begin());
-    return job;
+        std::min<std::int32_t>(listCount, fromSequence ? steps.size : std::int32_t{listCount}));
+    std::copy_n(fromSequence ? steps.etalons : list, job.listCount, job.list.begin());
 }
 
-void SimulationRun::process(SeriesHeader& series, ChainsHeader* header, const SeriesJob& job)
+bool SimulationRun::stopped() const
 {
+    return stopping.load() || (context.control.cancel != nullptr && context.control.cancel->load());
+}
+
+// Builds and processes the worker's share. The series before it are walked through
+// without being built, their draws and subset placements counted, so that the share
+// starts from the streams and the sequence a sequential run would have. A series the
+// builder refuses (its message is shown) stops every worker.
+void SimulationRun::work(Worker& worker)
+{
+    const bool alone = workerCount == 1;
+    const std::uint64_t noiseDraws = 12 * static_cast<std::uint64_t>(s.dwSeriesSize);
+    const std::span<std::uint16_t> etalons(worker.sequence.etalons, static_cast<std::size_t>(worker.sequence.size));
+    forEachSeries(*worker.series, worker.sequence, [&](SeriesJob job) {
+        if (job.index < worker.begin) {
+            skipSeriesBuild(*worker.series, alphabetSize, static_cast<std::uint16_t>(job.pulses), etalons,
+                            worker.streams);
+            worker.streams.wNoiseSeed = advance15(worker.streams.wNoiseSeed, noiseDraws);
+            return true;
+        }
+        if (job.index >= worker.end || stopped()) return false;
+        if (!buildSeries(worker, job)) {
+            failed.store(true);
+            stopping.store(true);
+            return false;
+        }
+        takeList(job, worker.sequence);
+        process(worker, job);
+        if (alone) reportProgress(false);
+        return true;
+    });
+}
+
+// Builds and noises the job's series in the worker's record. A series the builder refuses
+// (its message is shown) stops the run.
+bool SimulationRun::buildSeries(Worker& worker, const SeriesJob& job)
+{
+    SeriesHeader& series = *worker.series;
+    const std::span<std::uint16_t> etalons(worker.sequence.etalons, static_cast<std::size_t>(worker.sequence.size));
+    const std::uint16_t length = alphabet[list[0] - 1u].wLength;
+    getCutOffSeriesHeader(window, alphabetSize, length, series.wTmin, series.wTmax,
+                          static_cast<std::uint32_t>(series.dwSeriesSize), &series);
+    if (makeExtSeries(window, alphabetSize, alphabet, length, series.wTmin, series.wTmax, series.dwSeriesSize,
+                      static_cast<std::uint16_t>(job.pulses), etalons, context.amplitude, makeEnergy, series,
+                      worker.streams) == 0)
+        return false;
+    addNoise(window, static_cast<std::int16_t>(errors.lpNoiseLevels[job.level]), context.amplitude, &series,
+             worker.streams.wNoiseSeed);
+    if (context.control.built) context.control.built(job.index, series);
+    return true;
+}
+
+void SimulationRun::process(Worker& worker, const SeriesJob& job)
+{
+    SeriesHeader& series = *worker.series;
     ProcessingInputs inputs;
     inputs.alphabet = alphabet;
     inputs.listCount = job.listCount;
@@ -473,81 +513,52 @@ void SimulationRun::process(SeriesHeader& series, ChainsHeader* header, const Se
     inputs.tmin = series.wTmin;
     inputs.tmax = series.wTmax;
     inputs.procEnergy = procEnergy;
-    const std::int32_t result = runProcessingRoutine(routine, window, inputs, header, &series);
-    const std::int32_t g = restoringError(window, series);
-    const std::int64_t i = detectionError(series, job.pulses, header->wSeekingPulsesQuantity);
-    sums.add(job, g, i, mode == 40 && result != job.trueTuple);
+    const std::int32_t result = runProcessingRoutine(routine, window, inputs, worker.chains, &series);
+    const std::size_t cell = worker.sums.cell(job);
+    worker.sums.restoring[cell] += restoringError(window, series);
+    worker.sums.detection[cell] += detectionError(series, job.pulses, worker.chains->wSeekingPulsesQuantity);
+    worker.sums.misrecognised[cell] += mode == 40 && result != job.trueTuple ? 1 : 0;
     processed.fetch_add(1);
 }
 
-// Copies the built series into a free buffer and queues it for the workers.
-// Waits on the calling thread until `ready` holds, reporting progress every 100 ms
-// meanwhile: the caller's window stays responsive, and a message box a worker asks the
-// window for (it waits for the calling thread) gets shown instead of blocking both.
-template <class Ready>
-void SimulationRun::waitReporting(std::unique_lock<std::mutex>& guard, Ready ready)
+// One worker runs on the calling thread; several run on threads of their own while the
+// calling thread reports progress every 100 ms (a message box a worker asks the window
+// for is shown meanwhile). A thread that cannot be started stops the run. True when every
+// series was processed.
+bool SimulationRun::runWorkers()
 {
-    while (!changed.wait_for(guard, std::chrono::milliseconds(100), ready)) {
-        if (!context.control.progress) continue;
-        guard.unlock();
-        context.control.progress(done.load(), total);
-        guard.lock();
-    }
-}
-
-void SimulationRun::hand(const SeriesJob& job)
-{
-    std::unique_lock<std::mutex> guard(lock);
-    waitReporting(guard, [this] { return !freeBuffers.empty(); });
-    const std::size_t b = freeBuffers.back();
-    freeBuffers.pop_back();
-    guard.unlock();
-    copySeriesHeader(window, s, buffers[b]); // same capacities: nothing is allocated
-    guard.lock();
-    ready.emplace_back(b, job);
-    changed.notify_all();
-}
-
-void SimulationRun::work(Worker& worker)
-{
-    for (;;) {
-        std::unique_lock<std::mutex> guard(lock);
-        changed.wait(guard, [this] { return closing || !ready.empty(); });
-        if (ready.empty()) return;
-        const auto [b, job] = ready.front();
-        ready.pop_front();
-        guard.unlock();
-        if (!(context.control.cancel != nullptr && context.control.cancel->load()))
-            process(*buffers[b], worker.chains, job);
-        guard.lock();
-        // The last series stays in its buffer for the record to take over.
-        if (job.index == total - 1) {
-            lastBuffer = b;
-        } else {
-            freeBuffers.push_back(b);
+    bool started = true;
+    if (workerCount == 1) {
+        work(workers[0]);
+    } else {
+        for (std::size_t w = 0; w < workerCount && started; ++w) {
+            try {
+                workers[w].thread = std::thread([this, &worker = workers[w]] {
+                    work(worker);
+                    finished.fetch_add(1);
+                });
+            } catch (const std::system_error&) {
+                started = false;
+                stopping.store(true);
+                finished.fetch_add(static_cast<std::int32_t>(workerCount - w));
+            }
         }
-        done.fetch_add(1);
-        changed.notify_all();
+        while (finished.load() < static_cast<std::int32_t>(workerCount)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (context.control.progress) context.control.progress(processed.load(), total);
+        }
+        for (std::size_t w = 0; w < workerCount; ++w)
+            if (workers[w].thread.joinable()) workers[w].thread.join();
     }
-}
-
-void SimulationRun::finishWorkers()
-{
-    {
-        std::unique_lock<std::mutex> guard(lock);
-        closing = true;
-        changed.notify_all();
-        waitReporting(guard, [this] { return done.load() == built; });
-    }
-    for (Worker& worker : workers)
-        if (worker.thread.joinable()) worker.thread.join();
+    if (!started) showMessage(window, "The simulation's worker threads could not be started.", driverCaption);
+    return started && !failed.load() && !stopped() && processed.load() == total;
 }
 
 // Reports about every thousandth of the run, and once at its end.
 void SimulationRun::reportProgress(bool final)
 {
     if (!context.control.progress) return;
-    const std::int64_t now = final ? total : done.load();
+    const std::int64_t now = final ? total : processed.load();
     const std::int64_t step = std::max<std::int64_t>(1, total / 1000);
     if (!final && now - lastReported < step) return;
     lastReported = now;
@@ -555,17 +566,25 @@ void SimulationRun::reportProgress(bool final)
 }
 
 // The mean restoring error rounded, the detection error sum over 128, and the count of
-// misrecognised tuples, 64-bit before they are stored.
+// misrecognised tuples, summed over the workers in 64 bits before they are stored.
 void SimulationRun::storeTables()
 {
     const std::int64_t u = repeats;
     for (std::int32_t k = 0; k < errors.wNoiseLevels; ++k) {
         for (std::int32_t j = 0; j < errors.wVariousPulses; ++j) {
-            const auto cell = static_cast<std::size_t>(k) * static_cast<std::size_t>(sums.points) +
-                              static_cast<std::size_t>(j);
-            errors.lpErrors[k][j] = u == 0 ? 0 : static_cast<std::int32_t>((2 * sums.restoring[cell] + u) / (2 * u));
-            errors.lpDetErrors[k][j] = static_cast<std::int32_t>(sums.detection[cell] / 128);
-            errors.lpRecErrors[k][j] = sums.misrecognised[cell];
+            const std::size_t cell = static_cast<std::size_t>(k) * static_cast<std::size_t>(errors.wVariousPulses) +
+                                     static_cast<std::size_t>(j);
+            std::int64_t restoring = 0;
+            std::int64_t detection = 0;
+            std::int32_t misrecognised = 0;
+            for (std::size_t w = 0; w < workerCount; ++w) {
+                restoring += workers[w].sums.restoring[cell];
+                detection += workers[w].sums.detection[cell];
+                misrecognised += workers[w].sums.misrecognised[cell];
+            }
+            errors.lpErrors[k][j] = u == 0 ? 0 : static_cast<std::int32_t>((2 * restoring + u) / (2 * u));
+            errors.lpDetErrors[k][j] = static_cast<std::int32_t>(detection / 128);
+            errors.lpRecErrors[k][j] = misrecognised;
         }
     }
 }

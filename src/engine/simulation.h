@@ -2,10 +2,12 @@
 // it builds fresh series, processes them with the routine the series type and processing
 // mode select, compares the results with the truth and stores the mean errors.
 //
-// The series are built in order on the calling thread (the random streams are
-// sequential) and processed on worker threads, each with its own copy of the series
-// record and its own chains record. Errors are integer sums, so the tables do not depend
-// on the number of threads.
+// The grid's series are split in order into one share per worker. A walk through the grid
+// that counts the draws of every series without building it gives each worker the
+// random streams at the start of its share; the worker then builds and processes its
+// series in its own copy of the series record with its own chains record. Errors are
+// integer sums, so the tables, the series left in the record and the streams at the end
+// are those of one sequential run, for every number of threads.
 #pragma once
 
 #include "engine/rest_error_header.h"
@@ -28,6 +30,9 @@ struct SimulationControl {
     // Series done out of P × L × repeats; called on the calling thread.
     std::function<void(std::int64_t done, std::int64_t total)> progress;
     const std::atomic<bool>* cancel = nullptr; // polled between series
+    // Called with each series once it is built and noised, and its place in the grid's
+    // order, on the thread that builds it (for inspection in tests and diagnostics).
+    std::function<void(std::int64_t index, const SeriesHeader& series)> built;
 };
 
 // How far a run got: the series processed out of the grid's P × L × repeats (0 of 0 when

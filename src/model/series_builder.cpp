@@ -53,12 +53,11 @@ public:
     }
 
 private:
-    // One copy of entries first … size − 1, stopping when the pulses run out. Without a
-    // sequence only the position moves on (the draws of a series are being counted).
+    // One copy of entries first … size − 1, stopping when the pulses run out.
     void copyFrom(std::int32_t first)
     {
         for (std::int32_t k = first; k < size && pos < pulses; ++k, ++pos)
-            if (!sequence.empty()) sequence[static_cast<std::size_t>(pos)] = static_cast<std::uint16_t>(entry(k));
+            sequence[static_cast<std::size_t>(pos)] = static_cast<std::uint16_t>(entry(k));
     }
 
     // The subset keeps its full size when it is longer than the stored entries; the
@@ -245,12 +244,20 @@ bool checkBuildStorage(Window& window, const SeriesHeader& series, std::uint16_t
     return false;
 }
 
-void resetPulses(SeriesHeader& s, std::span<std::uint16_t> sequence, std::uint16_t pulses, std::uint16_t alphabetSize,
-                 std::uint16_t impulseSize)
+// The subset placed into the sequence, and entries outside 1 … alphabetSize replaced by 1.
+void placeSubset(const SeriesHeader& s, std::span<std::uint16_t> sequence, std::uint16_t pulses,
+                 std::uint16_t alphabetSize, RandomStreams& streams)
 {
+    SubsetPlacement(s, sequence, pulses).place(streams);
     for (std::size_t i = 0; i < pulses; ++i) {
         const auto number = static_cast<std::int16_t>(sequence[i]);
         if (number < 1 || number > alphabetSize) sequence[i] = 1;
+    }
+}
+
+void resetPulses(SeriesHeader& s, std::span<std::uint16_t> sequence, std::uint16_t pulses, std::uint16_t impulseSize)
+{
+    for (std::size_t i = 0; i < pulses; ++i) {
         s.lpEtalonNumbers[i] = static_cast<std::int16_t>(sequence[i]);
         s.lpDetEtalonNumbers[i] = 0;
         s.lpDetFirstSamples[i] = 0;
@@ -284,8 +291,8 @@ std::int32_t makeExtSeries(Window& window, std::uint16_t alphabetSize, std::span
     series.wFirstSample = 0;
     series.wLastSample = static_cast<std::int16_t>(impulseSize - 1);
 
-    SubsetPlacement(series, sequence, pulses).place(streams);
-    resetPulses(series, sequence, pulses, alphabetSize, impulseSize);
+    placeSubset(series, sequence, pulses, alphabetSize, streams);
+    resetPulses(series, sequence, pulses, impulseSize);
     series.wPulsesListSize = alphabetSize;
     for (std::uint16_t i = 0; i < alphabetSize; ++i) series.lpPulsesList[i] = &alphabet[i];
     std::fill_n(series.lpPureData, seriesSize, std::int16_t{0});
@@ -359,9 +366,11 @@ SeriesHeader* makeUnfixedSeries(Window& window, std::uint16_t alphabetSize, std:
                            amplitude, energyLevel, series, streams, built);
 }
 
-void skipSeriesDraws(const SeriesHeader& series, std::uint16_t pulses, RandomStreams& streams)
+void skipSeriesBuild(const SeriesHeader& series, std::uint16_t alphabetSize, std::uint16_t pulses,
+                     std::span<std::uint16_t> sequence, RandomStreams& streams)
 {
-    SubsetPlacement(series, {}, pulses).place(streams);
+    if (sequence.size() < pulses) return; // a build would be refused
+    placeSubset(series, sequence, pulses, alphabetSize, streams);
     // The anchor and every start; the first and the last kept sample of every pulse.
     streams.wSeedPlacement = advance15(streams.wSeedPlacement, std::uint64_t{pulses} + 1);
     streams.wSeedCutStart = advance15(streams.wSeedCutStart, pulses);

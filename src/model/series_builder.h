@@ -51,10 +51,13 @@ SeriesHeader* makeUnfixedSeries(Window& window, std::uint16_t alphabetSize, std:
                                 std::int16_t amplitude, std::uint16_t energyLevel, SeriesHeader* series,
                                 RandomStreams& streams, bool* built = nullptr);
 
-// Advances the streams exactly as makeExtSeries building `pulses` pulses into `series`
-// would (its subset employment, init position and selected subset decide the subset
-// draws), without building anything. The draws of a build depend on nothing else.
-void skipSeriesDraws(const SeriesHeader& series, std::uint16_t pulses, RandomStreams& streams);
+// Leaves the sequence and the streams exactly as makeExtSeries building `pulses` pulses
+// into `series` would, without building the series: the subset is placed into the
+// sequence (the series' subset employment, init position and selected subset decide its
+// draws), and the placement and cut streams move on by the draws of every pulse, which
+// depend on nothing else. The record is not changed.
+void skipSeriesBuild(const SeriesHeader& series, std::uint16_t alphabetSize, std::uint16_t pulses,
+                     std::span<std::uint16_t> sequence, RandomStreams& streams);
 
 // Adds gauss(stream, 0, noiseLevel) to every pure sample, the sum kept in 16 bits, and
 // records the noise level. noiseLevel: 0 … 10922. The amplitude plays no part.

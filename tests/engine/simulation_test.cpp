@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <string>
 #include <vector>
 
 namespace mirokel {
@@ -159,8 +161,8 @@ TEST(Simulation, EtalonSequenceStepsWithTheChangePeriod)
     {
         SimulationBench bench({18, 1, 1, 1, 20, 5, 10}, {4, 7, 9});
         std::vector<std::int16_t> etalons;
-        bench.context.control.progress = [&](std::int64_t, std::int64_t) {
-            if (etalons.size() < 10) etalons.push_back(bench.series->lpEtalonNumbers[0]);
+        bench.context.control.built = [&](std::int64_t, const SeriesHeader& series) {
+            etalons.push_back(series.lpEtalonNumbers[0]);
         };
         ASSERT_EQ(bench.run(1, 2), 1);
         EXPECT_EQ(etalons, (std::vector<std::int16_t>{4, 4, 4, 7, 7, 7, 9, 9, 9, 4}));
@@ -169,9 +171,9 @@ TEST(Simulation, EtalonSequenceStepsWithTheChangePeriod)
         SimulationBench bench({5, 1, 1, 1, 20, 5, 100}, {2, 3});
         bench.series = getCutOffSeriesHeader(bench.window(), 20, 20, 40, 181, 400, bench.series); // K = 5 fits
         std::vector<std::int16_t> first, second;
-        bench.context.control.progress = [&](std::int64_t, std::int64_t) {
-            first.push_back(bench.series->lpEtalonNumbers[0]);
-            second.push_back(bench.series->lpEtalonNumbers[1]);
+        bench.context.control.built = [&](std::int64_t, const SeriesHeader& series) {
+            first.push_back(series.lpEtalonNumbers[0]);
+            second.push_back(series.lpEtalonNumbers[1]);
         };
         ASSERT_EQ(bench.run(2, 4, 75), 1);
         ASSERT_GE(first.size(), 10u);
@@ -268,13 +270,15 @@ TEST(Simulation, CancelStopsBetweenSeriesAndKeepsTheTables)
         SimulationBench bench;
         bench.errors->lpErrors[0][0] = 777;
         std::atomic<bool> cancel{false};
-        std::int64_t calls = 0;
+        std::atomic<int> built{0};
         bench.context.control.cancel = &cancel;
         bench.context.control.threads = threads;
+        bench.context.control.built = [&](std::int64_t, const SeriesHeader&) {
+            if (++built == 5) cancel = true;
+        };
         bench.context.control.progress = [&](std::int64_t done, std::int64_t total) {
             EXPECT_EQ(total, 36);
             EXPECT_LE(done, total);
-            if (++calls == 5) cancel = true;
         };
         EXPECT_EQ(bench.run(4, 1), 0);
         EXPECT_EQ(bench.errors->ifComplete, 0);
@@ -299,7 +303,7 @@ TEST(Simulation, RefusalsAndMemoryFailuresShowTheirMessages)
                   (RecordedMessage{"Error: selected Subset is absence!", " About selectedSubset ", MessageIcon::none}));
     }
     std::vector<std::string> seen;
-    for (int k = 1; k < 12; ++k) {
+    for (int k = 1; k < 100; ++k) {
         SimulationBench bench;
         bench.useTuples({{1, 2}, {3, 4}}, 1);
         const std::int64_t live = liveAllocations();

@@ -239,9 +239,11 @@ TEST(SeriesBuilder, SubsetEmploymentPlacesTheSubsetIntoTheSequence)
         std::fill(bench.sequence.begin(), bench.sequence.end(), 1);
         const auto buildCounted = [&](std::uint16_t energy) {
             RandomStreams skipped = bench.streams;
-            skipSeriesDraws(s, c.pulses, skipped);
+            std::vector<std::uint16_t> sequence = bench.sequence;
+            skipSeriesBuild(s, 20, c.pulses, sequence, skipped);
             bench.build(c.pulses, energy, {40, 181, 40 * c.pulses});
-            EXPECT_EQ(bench.streams, skipped) << c.what << ": the draws a build makes, counted without it";
+            EXPECT_EQ(bench.streams, skipped) << c.what << ": the draws a build makes, without building";
+            EXPECT_EQ(bench.sequence, sequence) << c.what << ": the subset placed as a build places it";
         };
         buildCounted(100);
         EXPECT_EQ(etalonNumbers(s), c.expected) << c.what;
