@@ -317,17 +317,41 @@ void MatchTable::clearRow(std::uint16_t r, const Match& empty)
     for (std::int32_t m = 0; m < width; ++m) target.store(m, empty);
 }
 
-void MatchTable::fillRange(const EtalonMatchers& matchers, std::int32_t first, std::int32_t last)
+namespace {
+
+// The first listed entry of the same etalon as entry li: a repeated etalon matches alike,
+// so its matches are computed once.
+std::uint16_t firstListing(const EtalonMatchers& matchers, std::uint16_t li)
 {
-    for (std::uint16_t li = 0; li < matchers.count(); ++li) matchers.matchRange(li, first, last, row(li));
+    for (std::uint16_t earlier = 0; earlier < li; ++earlier)
+        if (matchers.matcher(earlier).slot == matchers.matcher(li).slot) return earlier;
+    return li;
 }
 
+} // namespace
+
+void MatchTable::fillRange(const EtalonMatchers& matchers, std::int32_t first, std::int32_t last)
+{
+    for (std::uint16_t li = 0; li < matchers.count(); ++li) {
+        const std::uint16_t original = firstListing(matchers, li);
+        if (original == li) {
+            matchers.matchRange(li, first, last, row(li));
+            continue;
+        }
+        const MatchRow from = row(original);
+        const MatchRow to = row(li);
+        for (std::int32_t m = first; m <= last; ++m) to.store(m, from.at(m));
+    }
+}
+
+// A repeated etalon is skipped: its costs equal the earlier entry's and never win.
 void MatchTable::fillCombinedRange(const EtalonMatchers& matchers, std::int32_t first, std::int32_t last)
 {
     const MatchRow best = row(0);
     const MatchRow candidate = row(rows);
     matchers.matchRange(0, first, last, best);
     for (std::uint16_t li = 1; li < matchers.count(); ++li) {
+        if (firstListing(matchers, li) != li) continue;
         matchers.matchRange(li, first, last, candidate);
         for (std::int32_t m = first; m <= last; ++m)
             if (candidate.costs[m] < best.costs[m]) best.store(m, candidate.at(m));

@@ -147,7 +147,10 @@ std::string text(double value)
 std::string text(const std::uint16_t* numbers, std::size_t count)
 {
     std::string joined;
-    for (std::size_t i = 0; i < count; ++i) joined += (i == 0 ? "" : ",") + std::to_string(numbers[i]);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0) joined += ',';
+        joined += std::to_string(numbers[i]);
+    }
     return joined;
 }
 

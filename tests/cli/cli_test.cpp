@@ -57,8 +57,9 @@ Outcome runCli(const std::vector<std::string>& args, const std::string& launcher
 {
     const fs::path dir = scratchDirectory();
     std::string command = launcher + quoted(MIROKEL_CLI_PATH);
-    for (const std::string& arg : args) command += " " + quoted(arg);
-    command += " >" + quoted((dir / "out").string()) + " 2>" + quoted((dir / "err").string()) + " </dev/null";
+    for (const std::string& arg : args) command.append(" ").append(quoted(arg));
+    command.append(" >").append(quoted((dir / "out").string()));
+    command.append(" 2>").append(quoted((dir / "err").string())).append(" </dev/null");
     const int raw = std::system(command.c_str());
     Outcome outcome;
     outcome.status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

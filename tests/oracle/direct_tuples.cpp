@@ -350,12 +350,16 @@ void appendSymbols(std::string& text, const SetHandle& set, const Layers& g, std
     });
     visitPositions(set, [&](std::int32_t m) {
         const std::int32_t cost = g.accumulated[at(layer)][at(m)];
+        text += ' ';
         if (cost < 0)
-            text += m == lowestAt ? " " + std::to_string(cost) : std::string(" -");
+            text += m == lowestAt ? std::to_string(cost) : std::string("-");
         else
-            text += " +";
+            text += '+';
         const std::int32_t predecessor = g.predecessor[at(layer)][at(m)];
-        if (predecessor >= 0) text += " " + std::to_string(predecessor);
+        if (predecessor >= 0) {
+            text += ' ';
+            text += std::to_string(predecessor);
+        }
     });
 }
 
