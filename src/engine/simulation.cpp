@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <array>
+#include <exception>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -239,6 +240,7 @@ private:
     void stepSequence(SeriesHeader& series, EtalonSequence& sequence, std::int32_t repeat, std::int32_t pulses,
                       std::int32_t period, std::int64_t& nextChange, std::int32_t& trueTuple) const;
     void work(Worker& worker);
+    void workGuarded(Worker& worker);
     bool buildSeries(Worker& worker, const SeriesJob& job);
     void takeList(SeriesJob& job, const EtalonSequence& sequence) const;
     void process(Worker& worker, const SeriesJob& job);
@@ -272,6 +274,7 @@ private:
     std::atomic<std::int32_t> finished{0}; // workers done with their share
     std::atomic<bool> stopping{false};     // a worker failed: the others stop too
     std::atomic<bool> failed{false};
+    std::atomic<bool> exhausted{false};    // a worker ran out of memory outside the records
 };
 
 bool SimulationRun::checkInputs()
@@ -478,6 +481,19 @@ void SimulationRun::work(Worker& worker)
     });
 }
 
+// A worker whose messages or searches run out of memory stops the run; nothing escapes
+// its thread.
+void SimulationRun::workGuarded(Worker& worker)
+{
+    try {
+        work(worker);
+    } catch (const std::exception&) {
+        exhausted.store(true);
+        failed.store(true);
+        stopping.store(true);
+    }
+}
+
 // Builds and noises the job's series in the worker's record. A series the builder refuses
 // (its message is shown) stops the run.
 bool SimulationRun::buildSeries(Worker& worker, const SeriesJob& job)
@@ -529,12 +545,12 @@ bool SimulationRun::runWorkers()
 {
     bool started = true;
     if (workerCount == 1) {
-        work(workers[0]);
+        workGuarded(workers[0]);
     } else {
         for (std::size_t w = 0; w < workerCount && started; ++w) {
             try {
                 workers[w].thread = std::thread([this, &worker = workers[w]] {
-                    work(worker);
+                    workGuarded(worker);
                     finished.fetch_add(1);
                 });
             } catch (const std::system_error&) {
@@ -551,6 +567,7 @@ bool SimulationRun::runWorkers()
             if (workers[w].thread.joinable()) workers[w].thread.join();
     }
     if (!started) showMessage(window, "The simulation's worker threads could not be started.", driverCaption);
+    if (exhausted.load()) showMessage(window, "Нет памяти для statCutoffDavrune!", driverCaption);
     return started && !failed.load() && !stopped() && processed.load() == total;
 }
 

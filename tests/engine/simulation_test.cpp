@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -284,6 +285,30 @@ TEST(Simulation, CancelStopsBetweenSeriesAndKeepsTheTables)
         EXPECT_EQ(bench.errors->ifComplete, 0);
         EXPECT_EQ(bench.errors->lpErrors[0][0], 777);
         EXPECT_TRUE(bench.scripted.messages().empty());
+    }
+}
+
+// Memory that runs out outside the records (a message's text, say) on a worker stops the
+// run with a message; nothing escapes the worker's thread and nothing leaks.
+TEST(Simulation, WorkerOutOfMemoryStopsTheRunWithAMessage)
+{
+    for (std::uint32_t threads : {1u, 2u, 8u}) {
+        SCOPED_TRACE(threads);
+        const std::int64_t live = liveAllocations();
+        {
+            SimulationBench bench;
+            bench.errors->lpErrors[0][0] = 777;
+            bench.context.control.threads = threads;
+            bench.context.control.built = [](std::int64_t index, const SeriesHeader&) {
+                if (index % 7 == 3) throw std::bad_alloc();
+            };
+            EXPECT_EQ(bench.run(4, 1), 0);
+            EXPECT_EQ(bench.errors->ifComplete, 0);
+            EXPECT_EQ(bench.errors->lpErrors[0][0], 777);
+            ASSERT_EQ(bench.scripted.messages().size(), 1u);
+            EXPECT_EQ(bench.scripted.messages()[0].text, "Нет памяти для statCutoffDavrune!");
+        }
+        EXPECT_EQ(liveAllocations(), live);
     }
 }
 
