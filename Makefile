@@ -1,9 +1,10 @@
 # Thin wrapper: `make run` and `make test` install what is missing, configure, build and go.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+RELEASE_BUILD ?= build-release
 JOBS       ?= 2
 
-.PHONY: all setup build run test test-sanitize bench clean
+.PHONY: all setup build build-release run test test-sanitize bench clean
 
 all: build
 
@@ -28,8 +29,13 @@ test-sanitize: setup
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target core-tests
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -L core
 
+# The Release configuration, warnings as errors: the optimiser's warnings show here first.
+build-release: setup
+	cmake -S . -B $(RELEASE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DMIROKEL_WERROR=ON
+	cmake --build $(RELEASE_BUILD) -j $(JOBS)
+
 bench: build
 	./$(BUILD)/bench/mirokel-bench
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD)

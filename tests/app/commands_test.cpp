@@ -442,9 +442,8 @@ void prepareJointDetection(AppBench& bench)
 // The series record as the views and the next commands see it.
 std::vector<std::int64_t> seriesRecord(const AppState& s)
 {
-    std::vector<std::int64_t> v;
     const SeriesHeader& h = *s.lpSeriesHeader;
-    v.insert(v.end(), {h.dwSeriesSize, h.wImpulseQuantity, h.wDetPulses, h.wTmin, h.wNoiseLevel});
+    std::vector<std::int64_t> v{h.dwSeriesSize, h.wImpulseQuantity, h.wDetPulses, h.wTmin, h.wNoiseLevel};
     v.insert(v.end(), h.lpNoisyData, h.lpNoisyData + h.dwSeriesSize);
     v.insert(v.end(), h.lpPositions, h.lpPositions + h.wImpulseQuantity);
     v.insert(v.end(), h.lpDetPositions, h.lpDetPositions + h.wDetPulses);
