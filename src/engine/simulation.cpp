@@ -615,17 +615,24 @@ std::int32_t restoringError(Window& /*window*/, const SeriesHeader& s)
     const std::int32_t pulses = std::min<std::int32_t>(s.wDetPulses, s.wPulsesCapacity);
     // Every sample counts its pure square; a sample a detected pulse reconstructs counts
     // its difference instead. The sample belongs to the last pulse whose window holds it.
+    // With increasing starts (what the searches give) that is the pulse's window up to the
+    // next start, since the next window reaches further; otherwise every later window is
+    // asked.
     std::int32_t sum = 0;
     for (std::int32_t k = 0; k < size; ++k) sum = wrapAdd(sum, wrapMul(s.lpPureData[k], s.lpPureData[k]));
+    bool increasing = true;
+    for (std::int32_t i = 1; i < pulses && increasing; ++i) increasing = s.lpDetPositions[i - 1] < s.lpDetPositions[i];
     for (std::int32_t i = 0; i < pulses; ++i) {
         const std::int32_t start = s.lpDetPositions[i];
-        for (std::int32_t j = 0; j < n; ++j) {
+        const std::int32_t owned =
+            increasing && i + 1 < pulses ? std::min<std::int32_t>(n, s.lpDetPositions[i + 1] - start) : n;
+        for (std::int32_t j = 0; j < owned; ++j) {
             const std::int32_t k = start + j;
             if (k < 0 || k >= size) continue;
-            bool owned = true;
-            for (std::int32_t later = i + 1; later < pulses && owned; ++later)
-                owned = !(s.lpDetPositions[later] <= k && k < s.lpDetPositions[later] + n);
-            if (!owned) continue;
+            bool mine = true;
+            for (std::int32_t later = i + 1; later < pulses && mine && !increasing; ++later)
+                mine = !(s.lpDetPositions[later] <= k && k < s.lpDetPositions[later] + n);
+            if (!mine) continue;
             const std::int32_t pure = s.lpPureData[k];
             const std::int32_t difference = pure - reconstructedSample(s, i, j);
             sum = wrapAdd(sum, wrapSub(wrapMul(difference, difference), wrapMul(pure, pure)));

@@ -38,7 +38,6 @@ GaussTable makeGaussTable()
         std::int32_t sum = 0;
         for (std::int32_t i = 0; i < gaussDraws; ++i) sum += next15(state);
         table.sum[s] = sum;
-        table.after[s] = state;
     }
     return table;
 }

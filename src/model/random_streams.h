@@ -31,13 +31,24 @@ inline std::uint16_t next15(std::uint16_t& state)
 }
 
 // The 15-bit generator has the full period 32768, and a draw depends only on the low 15
-// bits of the state. So the sum of the twelve draws of gauss after every state, and the
-// state twelve steps on, are two tables computed once.
+// bits of the state. So the sum of the twelve draws of gauss after every state is a table
+// computed once, and the state twelve steps on is one affine step, 12869¹² and its
+// constant modulo 32768 (no dependent table read between samples).
 struct GaussTable {
-    std::int32_t sum[32768];    // Σ of the 12 next15 values drawn from state s
-    std::uint16_t after[32768]; // the state 12 steps on from s
+    std::int32_t sum[32768]; // Σ of the 12 next15 values drawn from state s
 };
 const GaussTable& gaussTable();
+
+constexpr std::uint32_t gaussStepFactor = [] {
+    std::uint32_t a = 1;
+    for (int i = 0; i < 12; ++i) a = (a * 12869u) & 0x7FFFu;
+    return a;
+}();
+constexpr std::uint32_t gaussStepConstant = [] {
+    std::uint32_t c = 0;
+    for (int i = 0; i < 12; ++i) c = (c * 12869u + 6925u) & 0x7FFFu;
+    return c;
+}();
 
 // Approximately normal integer: the sum of twelve next15 draws, centred and scaled by
 // sigma with an arithmetic shift of the 32-bit product. Advances the stream by 12 steps.
@@ -48,7 +59,7 @@ std::int32_t gauss(std::uint16_t& state, std::int16_t mean, std::int16_t sigma);
 inline std::int32_t gauss(const GaussTable& table, std::uint16_t& state, std::int16_t mean, std::int16_t sigma)
 {
     const std::uint16_t s = state & 0x7FFFu;
-    state = table.after[s];
+    state = static_cast<std::uint16_t>((s * gaussStepFactor + gaussStepConstant) & 0x7FFFu);
     // The product is a 32-bit signed value: multiply with wrap-around, then shift
     // arithmetically (rounding toward minus infinity).
     const auto product = static_cast<std::int32_t>(static_cast<std::uint32_t>(table.sum[s] - 196608) *

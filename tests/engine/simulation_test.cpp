@@ -135,6 +135,39 @@ TEST(RestoringError, ComparesThePureSeriesWithTheReconstruction)
     std::int32_t expected = 0;
     for (int k = 0; k < 1200; ++k) expected += (s->lpPureData[k] - r[k]) * (s->lpPureData[k] - r[k]);
     EXPECT_EQ(restoringError(bench.window(), *s), expected);
+
+    // Seeded detections in any order, equal and overlapping starts, windows past the ends:
+    // the reconstruction written pulse by pulse, later over earlier, as the reference.
+    std::uint16_t draw = 99;
+    for (int round = 0; round < 300; ++round) {
+        const int pulses = next15(draw) % 19;
+        s->wDetPulses = static_cast<std::uint16_t>(pulses);
+        const bool sorted = round % 2 == 0;
+        for (int i = 0; i < pulses; ++i) {
+            const int step = next15(draw) % 40;
+            s->lpDetPositions[i] = static_cast<std::int16_t>(sorted ? (i == 0 ? -10 : s->lpDetPositions[i - 1] + step)
+                                                                    : next15(draw) % 1230 - 15);
+            s->lpDetEtalonNumbers[i] = static_cast<std::int16_t>(next15(draw) % 21);
+            s->lpDetFirstSamples[i] = static_cast<std::int16_t>(next15(draw) % 20);
+            s->lpDetLastSamples[i] = static_cast<std::int16_t>(s->lpDetFirstSamples[i] + next15(draw) % 5);
+        }
+        std::vector<std::int32_t> rebuilt(1200, 0);
+        for (int i = 0; i < pulses; ++i) {
+            const int e = s->lpDetEtalonNumbers[i];
+            for (int j = 0; j < 20; ++j) {
+                const int k = s->lpDetPositions[i] + j;
+                if (k < 0 || k >= 1200) continue;
+                const bool kept = e >= 1 && j >= s->lpDetFirstSamples[i] && j <= s->lpDetLastSamples[i];
+                rebuilt[static_cast<std::size_t>(k)] = kept ? bench.slots[e - 1].lpData[j] : 0;
+            }
+        }
+        std::int32_t reference = 0;
+        for (int k = 0; k < 1200; ++k) {
+            const std::int32_t d = s->lpPureData[k] - rebuilt[static_cast<std::size_t>(k)];
+            reference += d * d;
+        }
+        ASSERT_EQ(restoringError(bench.window(), *s), reference) << "round " << round;
+    }
     freeChainsHeader(bench.window(), chains);
     freeSeriesHeader(s);
 }
