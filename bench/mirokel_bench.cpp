@@ -159,7 +159,9 @@ const SimulationScenario simulations[] = {
     {"simulate-tuples-unknown", "recognition of 3 tuples of 3 etalons, unknown count", 40, 40, 100, 9},
 };
 
-bool runSimulation(const SimulationScenario& scenario, std::uint32_t threads)
+// Runs the simulation of the scenario on `threads` threads; its duration in seconds, or a
+// negative value when it did not complete.
+double timeSimulation(const SimulationScenario& scenario, std::uint32_t threads)
 {
     ScriptedWindow scripted;
     Window& window = scripted.window();
@@ -185,13 +187,26 @@ bool runSimulation(const SimulationScenario& scenario, std::uint32_t threads)
                                                     scenario.seriesType, scenario.processingMode, scenario.energyLevel,
                                                     scenario.energyLevel, series, context);
     const double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
-    std::printf("%-30s %7.2f s   %9.1f series/s   %u threads   (%s)\n", scenario.name, seconds, 72500 / seconds,
-                threads, scenario.description);
-    std::fflush(stdout);
     freeRestErrHeader(window, errors);
     freeSeriesHeader(series);
     releaseAlphabet(slots, alphabetSlots);
-    return complete == 1 && scripted.messages().empty();
+    return complete == 1 && scripted.messages().empty() ? seconds : -1.0;
+}
+
+// The scenario on one thread and on every core, with µs per series and the scaling.
+bool runSimulation(const SimulationScenario& scenario, std::uint32_t cores)
+{
+    constexpr double series = 72500;
+    const double one = timeSimulation(scenario, 1);
+    const double all = cores > 1 ? timeSimulation(scenario, cores) : one;
+    if (one < 0 || all < 0) {
+        std::printf("%-30s did not complete\n", scenario.name);
+        return false;
+    }
+    std::printf("%-30s 1 thread %7.2f s (%6.1f us/series)   %u threads %7.2f s   scaling %.2fx   (%s)\n",
+                scenario.name, one, one * 1e6 / series, cores, all, one / all, scenario.description);
+    std::fflush(stdout);
+    return true;
 }
 
 } // namespace
