@@ -130,6 +130,7 @@ bool runSettingsCommand(Application& app, std::uint16_t id)
         repaintGraph(app);
         return true;
     case command::saveImage: MakeSnapshot(app.window, s.szSnapshotFileName); return true;
+    case command::saveResults: saveResults(app); return true;
     case command::exit:
     case command::exitRequest: app.window.services.closeWindow(); return true;
     case command::subsetSettings: editSubsetSettings(app); return true;
