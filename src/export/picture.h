@@ -2,6 +2,7 @@
 // byte is not read), row-major, top row first.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace mirokel {
