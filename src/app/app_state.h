@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace mirokel {
 
@@ -138,6 +139,9 @@ struct AppState {
     ChainsHeader* lpChainsHeader = nullptr;
     RestErrorHeader* lpRestErrorHeader = nullptr;
     ParamsHeader* lpParamsHeader = nullptr;
+
+    // ---- Snapshot ----
+    std::string szSnapshotFileName;         // the name last chosen in the snapshot's save dialog
 
     // ---- Layout of the last paint (inclusive rectangles) ----
     std::int32_t dwLineHeight = 0;          // text line height of the window font

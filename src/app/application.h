@@ -11,15 +11,24 @@
 
 namespace mirokel {
 
+// The processing runs since start, for the saved results of the series view: each run on
+// new data counts as "next", each run on the same data as "same", each from 0.
+struct RunCount {
+    const char* last = nullptr; // "next", "same", or null before the first run
+    std::int64_t next = 0;
+    std::int64_t same = 0;
+};
+
 struct Application {
     Window& window;
     AppState& state;
     Clock& clock;
     SimulationControl simulation{}; // threads, progress and cancel of the statistical simulation
     bool seriesRefused = false;     // the last series build refused its request: the run stopped there
+    RunCount runs{};
 };
 
-// The command dispatcher: menu ids 40001 … 40033 and internal ids 204 … 224; other ids
+// The command dispatcher: menu ids 40001 … 40034 and internal ids 204 … 224; other ids
 // do nothing.
 void onCommand(Application& app, std::uint16_t id);
 
@@ -35,6 +44,10 @@ bool runProcessingCommand(Application& app, std::uint16_t id);
 // "Statistical Simulation" (40012), its parameter entry (214) and "Show Statistical
 // Simulation" (40015). True when the id was one of them.
 bool runSimulationCommand(Application& app, std::uint16_t id);
+
+// " Save results as...": what the current view shows, as data: the last simulation's tables
+// as CSV or JSON from the statistics view, the last run as a JSON line from the series view.
+void saveResults(Application& app);
 
 // ---- Repaint requests ----
 

@@ -12,6 +12,7 @@ constexpr std::uint16_t createSeries = 40001;        // " Create series... "
 constexpr std::uint16_t viewSeriesParameters = 40031;
 constexpr std::uint16_t selectSetOfPulses = 40016;
 constexpr std::uint16_t saveImage = 40003;
+constexpr std::uint16_t saveResults = 40034;          // " Save results as..."
 constexpr std::uint16_t exit = 40004;
 // Processing
 constexpr std::uint16_t processingSameData = 40017;

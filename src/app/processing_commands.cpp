@@ -43,6 +43,8 @@ bool refillSequence(Application& app, std::uint16_t*& sequence, std::uint16_t& s
 void nextData(Application& app)
 {
     AppState& s = app.state;
+    app.runs.last = "next";
+    ++app.runs.next;
     deriveProcessingMode(s);
     s.wImpulseQuantity = s.wPulsesNumber;
     s.wMaxPulses = static_cast<std::uint16_t>((static_cast<std::uint32_t>(s.dwSeriesLengthSetting) - s.wImpulseSize +
@@ -272,6 +274,8 @@ bool runProcessingCommand(Application& app, std::uint16_t id)
     case command::createSeries: createSeries(app); return true;
     case command::processingSameData:
         s.wResultKind = 1;
+        app.runs.last = "same";
+        ++app.runs.same;
         process(app);
         return true;
     case command::debuggingRepeat:

@@ -3,6 +3,7 @@
 #include "app/command_ids.h"
 #include "app/parameter_dialogs.h"
 #include "app/subset_panel_state.h"
+#include "export/snapshot.h"
 #include "model/params_header.h"
 #include "model/subsets.h"
 
@@ -128,7 +129,8 @@ bool runSettingsCommand(Application& app, std::uint16_t id)
         s.lpParamsHeader = getParamsHeader(app.window, s.lpSeriesHeader, s.lpParamsHeader);
         repaintGraph(app);
         return true;
-    case command::saveImage: return true; // the snapshot export arrives with the window's pictures
+    case command::saveImage: MakeSnapshot(app.window, s.szSnapshotFileName); return true;
+    case command::saveResults: saveResults(app); return true;
     case command::exit:
     case command::exitRequest: app.window.services.closeWindow(); return true;
     case command::subsetSettings: editSubsetSettings(app); return true;

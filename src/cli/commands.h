@@ -18,4 +18,8 @@ int runCommand(const CommandLine& line);
 // the options; one JSON object, and the CSV when asked for.
 int simulateCommand(const CommandLine& line);
 
+// `snapshot`: the settings, the commands that lead to the view, the paint at --size and
+// the picture written to --out.
+int snapshotCommand(const CommandLine& line);
+
 } // namespace mirokel::cli

@@ -14,7 +14,7 @@ int main(int argc, char** argv)
         switch (outcome.commandLine.subcommand) {
         case Subcommand::run: return runCommand(outcome.commandLine);
         case Subcommand::simulate: return simulateCommand(outcome.commandLine);
-        case Subcommand::snapshot: std::fputs("snapshot is not available yet\n", stderr); return exitRefused;
+        case Subcommand::snapshot: return snapshotCommand(outcome.commandLine);
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "mirokel-cli: %s\n", error.what());

@@ -30,14 +30,16 @@ constexpr const char* synopsis =
     "Usage:\n"
     "  mirokel-cli run      [settings] [--runs K] [--same K]\n"
     "  mirokel-cli simulate [settings] [grid] [--csv FILE] [--threads N]\n"
-    "  mirokel-cli snapshot ...    (coming: not available yet)\n"
+    "  mirokel-cli snapshot [settings] [grid] [--runs K] [--view alphabet|series|subsets|params|stats]\n"
+    "                       [--size WxH] --out FILE.bmp|FILE.pcx|FILE.png\n"
     "  mirokel-cli --help | --version\n"
     "The settings may come before or after the subcommand; mirokel-cli --help lists them.";
 
-constexpr const char* usageLine = "Usage: mirokel-cli run|simulate [settings] [options]; see mirokel-cli --help";
+constexpr const char* usageLine =
+    "Usage: mirokel-cli run|simulate|snapshot [settings] [options]; see mirokel-cli --help";
 
 constexpr const char* settingsGroup =
-    "Settings of run and simulate (before or after the subcommand), applied in this order";
+    "Settings of run, simulate and snapshot (before or after the subcommand), applied in this order";
 
 std::string_view trimmed(std::string_view text)
 {
@@ -170,7 +172,7 @@ void addRunOptions(CLI::App& run, RunOptions& r)
               "\" Processing Same Data \" commands after them (default 0)", "K");
 }
 
-void addSimulateOptions(CLI::App& simulate, SimulateOptions& o)
+void addGridOptions(CLI::App& simulate, SimulateOptions& o)
 {
     const std::string grid = "Grid (\" Location Parameters\"; a field not given keeps what the dialog shows)";
     addNumber(simulate, "--min-pulses", o.grid.minPulses, "Least pulse count (\"from\")", "A")->group(grid);
@@ -184,13 +186,48 @@ void addSimulateOptions(CLI::App& simulate, SimulateOptions& o)
     addNumber(simulate, "--noise-increment", o.grid.noiseIncrement, "Noise increment per step", "D")->group(grid);
     addNumber(simulate, "--repeats", o.grid.repeats, "Series per grid point, at least 1 (\"Number of Repeats\")", "R")
         ->group(grid);
+    addNumber(simulate, "--threads", o.threads,
+              "Worker threads (default: all cores); the tables are the same\n"
+              "for every count", "N");
+}
+
+void addSimulateOptions(CLI::App& simulate, SimulateOptions& o)
+{
+    addGridOptions(simulate, o);
     simulate.add_option("--csv", o.csvPath,
                         "Also write one row per (noise level, pulse count) to FILE:\n"
                         "noise_level,pulses,restoring_error,detection_error,recognition_errors")
         ->type_name("FILE");
-    addNumber(simulate, "--threads", o.threads,
-              "Worker threads (default: all cores); the tables are the same\n"
-              "for every count", "N");
+}
+
+void addSnapshotOptions(CLI::App& snapshot, SnapshotOptions& o)
+{
+    addNumber(snapshot, "--runs", o.runs,
+              "\" Processing Next Data \" commands before the view is chosen\n"
+              "(default 1 for --view series, else 0; not for stats)", "K");
+    snapshot.add_option("--view", o.view,
+                        "The view painted: alphabet (default; view mode 5 as the \"Restart\"\n"
+                        "face leads to it), series (the result view), subsets (\" Select set\n"
+                        "of pulses\"), params (\" View series parameters...\") or stats (the\n"
+                        "simulation of simulate, then \" Show Statistical Simulation\")")
+        ->type_name("VIEW");
+    snapshot.add_option("--size", o.size, "Client area in pixels (default 1280x960, at least 800x600)")
+        ->type_name("WxH");
+    snapshot.add_option("--out", o.outPath,
+                        "The picture: .bmp and .pcx as \" Save image as...\" writes them,\n"
+                        ".png with the same pixels")
+        ->type_name("FILE")
+        ->required();
+    const std::string show = "The statistics view (--view stats): \" Show Statistical Simulation\" answered with";
+    addNumber(snapshot, "--handling", o.handling,
+              "1 restoring error, 2 detection error, 3 recognition error\n(task type 2)", "1|2|3")->group(show);
+    addNumber(snapshot, "--view-case", o.viewCase, "1 componentwise, 2 summary view", "1|2")->group(show);
+    addNumber(snapshot, "--bounds", o.bounds, "\"bounds incl.\" off or on (task type 2)", "0|1")->group(show);
+    snapshot.add_option_function<std::string>(
+                "--upper-bound", [&o](const std::string& text) { o.upperBound = text; },
+                "A fixed upper bound of the graph (\"fixed upper bound\" checked)")
+        ->type_name("X")
+        ->group(show);
 }
 
 } // namespace
@@ -251,8 +288,11 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv)
     addSimulateOptions(*simulate, line.simulate);
 
     CLI::App* snapshot = app.add_subcommand(
-        "snapshot", "Coming: paint a view of the window into FILE.bmp|FILE.pcx|FILE.png (not available yet)");
-    snapshot->allow_extras();
+        "snapshot", "Bring the window to a view as a user would, paint it at --size as the window does and\n"
+                    "write the picture to --out (the grid options make the simulation of --view stats)");
+    snapshot->fallthrough();
+    addGridOptions(*snapshot, line.simulate);
+    addSnapshotOptions(*snapshot, line.snapshot);
 
     try {
         app.parse(argc, argv);

@@ -56,6 +56,19 @@ struct SimulateOptions {
     std::optional<std::int64_t> threads; // absent: all cores
 };
 
+// `snapshot`: how the window is brought to the view, its size and the file written. The
+// grid and the threads of the simulation of the statistics view are in SimulateOptions.
+struct SnapshotOptions {
+    std::optional<std::int64_t> runs;   // next-data commands; absent: 1 for the series view, else 0
+    std::string view = "alphabet";      // alphabet, series, subsets, params or stats
+    std::string size = "1280x960";      // client pixels, WxH
+    std::string outPath;                // FILE.bmp, FILE.pcx or FILE.png
+    std::optional<std::int64_t> handling; // " Show Statistical Simulation": 1, 2 or 3
+    std::optional<std::int64_t> viewCase; // 1 componentwise, 2 summary
+    std::optional<std::int64_t> bounds;   // 0 or 1: "bounds incl."
+    std::optional<std::string> upperBound; // a fixed upper bound, as typed
+};
+
 enum class Subcommand { run, simulate, snapshot };
 
 struct CommandLine {
@@ -63,6 +76,7 @@ struct CommandLine {
     SettingOptions settings;
     RunOptions run;
     SimulateOptions simulate;
+    SnapshotOptions snapshot;
 };
 
 // What parsing decided: go on with the command line, or end with `exitStatus` (after

@@ -1,7 +1,8 @@
 // `run`: next-data and same-data commands with one line of JSON after each.
 #include "app/command_ids.h"
 #include "cli/commands.h"
-#include "cli/json_output.h"
+#include "app/result_files.h"
+#include "cli/json_lines.h"
 #include "cli/session.h"
 #include "cli/settings.h"
 

@@ -14,11 +14,13 @@ bool Session::start()
     return startApplication(handle, appState) && prepareSubsetPanel(handle, appState) == 1;
 }
 
-void Session::forwardRefusals()
+std::size_t Session::forwardRefusals()
 {
     const std::vector<RecordedMessage>& refusals = scripted.messages();
+    const std::size_t before = refusalsForwarded;
     for (; refusalsForwarded < refusals.size(); ++refusalsForwarded)
         printMessage(refusals[refusalsForwarded].text, refusals[refusalsForwarded].caption);
+    return refusalsForwarded - before;
 }
 
 void noteSubsetCommit(SubsetCommit commit)

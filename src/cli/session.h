@@ -28,12 +28,14 @@ public:
     bool start();
 
     // Prints the dialogs' refusals of typed input recorded since the last call (the
-    // scripted dialogs record them instead of showing them).
-    void forwardRefusals();
+    // scripted dialogs record them instead of showing them); how many there were.
+    std::size_t forwardRefusals();
 
     Application& app() { return application; }
     AppState& state() { return appState; }
     ScriptedDialogs& dialogs() { return scripted.dialogs; }
+    Window& window() { return handle; }
+    RecordingWindowServices& services() { return scripted.services; }
 
 private:
     ScriptedWindow scripted;

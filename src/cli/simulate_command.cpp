@@ -4,9 +4,11 @@
 #include "app/command_ids.h"
 #include "app/parameter_dialogs.h"
 #include "cli/commands.h"
-#include "cli/json_output.h"
+#include "app/result_files.h"
+#include "cli/json_lines.h"
 #include "cli/session.h"
 #include "cli/settings.h"
+#include "cli/simulation_run.h"
 #include "platform/output_file.h"
 
 #include <atomic>
@@ -69,10 +71,15 @@ void typeNumber(DialogAnswer& answer, std::int32_t control, const std::optional<
     if (value) answer.texts[control] = std::to_string(*value);
 }
 
-// The three dialogs of the command, in the order they open: "Create Series" accepted as
-// shown with the geometry options typed, " Location Parameters" with the grid options
-// typed, and the statistics display dialog accepted unchanged.
-void queueDialogAnswers(ScriptedDialogs& dialogs, const SettingOptions& settings, const GridOptions& grid)
+std::uint32_t defaultThreads()
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1u : cores;
+}
+
+} // namespace
+
+void queueSimulationAnswers(ScriptedDialogs& dialogs, const SettingOptions& settings, const GridOptions& grid)
 {
     DialogAnswer createSeries;
     typeNumber(createSeries, dialog_id::seriesLength, settings.length);
@@ -86,17 +93,12 @@ void queueDialogAnswers(ScriptedDialogs& dialogs, const SettingOptions& settings
     typeNumber(location, dialog_id::noiseSteps, grid.noiseSteps);
     typeNumber(location, dialog_id::noiseIncrement, grid.noiseIncrement);
     typeNumber(location, dialog_id::repeats, grid.repeats);
-    dialogs.answers = {createSeries, location, DialogAnswer{}};
+    dialogs.answers.insert(dialogs.answers.end(), {createSeries, location, DialogAnswer{}});
 }
 
-std::uint32_t defaultThreads()
-{
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores == 0 ? 1u : cores;
-}
+bool simulationInterrupted() { return interrupted.load(); }
 
-// Runs the command; the seconds it took.
-double simulate(Session& session, const std::optional<std::int64_t>& threads)
+double runSimulation(Session& session, const std::optional<std::int64_t>& threads)
 {
     Application& app = session.app();
     app.simulation.threads = threads ? static_cast<std::uint32_t>(*threads) : defaultThreads();
@@ -113,8 +115,6 @@ double simulate(Session& session, const std::optional<std::int64_t>& threads)
     app.simulation.progress = nullptr;
     return elapsed.count();
 }
-
-} // namespace
 
 int simulateCommand(const CommandLine& line)
 {
@@ -134,8 +134,8 @@ int simulateCommand(const CommandLine& line)
     }
 
     noteSubsetCommit(applySettings(session.app(), line.settings));
-    queueDialogAnswers(session.dialogs(), line.settings, line.simulate.grid);
-    const double seconds = simulate(session, line.simulate.threads);
+    queueSimulationAnswers(session.dialogs(), line.settings, line.simulate.grid);
+    const double seconds = runSimulation(session, line.simulate.threads);
     session.forwardRefusals();
 
     const RestErrorHeader* errors = session.state().lpRestErrorHeader;

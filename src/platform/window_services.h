@@ -4,9 +4,12 @@
 #include "platform/rect.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace mirokel {
+
+class Surface;
 
 // The cursors the window shows: the arrow, the vertical resize cursor over a handle, the
 // diagonal (north-west / south-east) resize cursor over a line.
@@ -37,6 +40,12 @@ public:
     virtual void captureMouse(bool captured) = 0;
     // Shows a cursor over the client area; returns the one it replaces.
     virtual CursorShape setCursor(CursorShape shape) = 0;
+    // The persistent picture of the client area that paints draw into and the window shows;
+    // null when there is none.
+    virtual Surface* clientPicture() = 0;
+    // The bytes of a PNG file of width × height pixels 0x..RRGGBB (row-major, top row
+    // first), from the window system's image writer; empty when it cannot encode them.
+    virtual std::string encodePng(const std::uint32_t* pixels, std::int32_t width, std::int32_t height) = 0;
 };
 
 } // namespace mirokel

@@ -356,7 +356,7 @@ TEST(CliErrors, UsageErrorsExitWith2AndAUsageLine)
     }
 }
 
-TEST(CliHelp, HelpDocumentsEveryOptionAndVersionAndSnapshotAnswer)
+TEST(CliHelp, HelpDocumentsEveryOptionAndVersion)
 {
     const Outcome help = runCli({"--help"});
     EXPECT_EQ(help.status, 0);
@@ -364,17 +364,13 @@ TEST(CliHelp, HelpDocumentsEveryOptionAndVersionAndSnapshotAnswer)
          {"--series-type", "--selected", "--task", "--etalons", "--tmin", "--tmax", "--length", "--pulses", "--noise",
           "--lost", "--employment", "--init-position", "--proceeding", "--subset", "--reserved", "--current", "--runs",
           "--same", "--min-pulses", "--max-pulses", "--pulses-increment", "--noise-initial", "--noise-steps",
-          "--noise-increment", "--repeats", "--csv", "--threads", "--version", "snapshot"})
+          "--noise-increment", "--repeats", "--csv", "--threads", "--version", "snapshot", "--view", "--size", "--out",
+          "--handling", "--view-case", "--bounds", "--upper-bound"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 
     const Outcome version = runCli({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("mirokel-cli ", 0), 0u) << version.out;
-
-    const Outcome snapshot = runCli(split("snapshot --view series --out picture.png"));
-    EXPECT_EQ(snapshot.status, 2);
-    EXPECT_EQ(snapshot.out, "");
-    EXPECT_NE(snapshot.err.find("snapshot is not available yet"), std::string::npos) << snapshot.err;
 }
 
 const std::vector<std::string> tinyGrid =
@@ -555,6 +551,119 @@ TEST(CliSimulate, TupleModeOnAPlainSeriesTypeIsRefusedWithoutTuplesAndRunsWithTh
                                                                     "--reserved", "2,5;3,4,1"});
     EXPECT_EQ(result["processingMode"], 40);
     EXPECT_EQ(result["seriesType"], 1);
+}
+
+// ---- snapshot ----
+
+// A shell command's standard output (standard error dropped) and exit status.
+Outcome runTool(const std::string& command)
+{
+    const fs::path dir = scratchDirectory();
+    const int raw = std::system((command + " >" + quoted((dir / "out").string()) + " 2>/dev/null").c_str());
+    Outcome outcome;
+    outcome.status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    outcome.out = readFile(dir / "out");
+    fs::remove_all(dir);
+    return outcome;
+}
+
+// "WxH" of a picture as ImageMagick's identify reads it.
+std::string identifiedSize(const fs::path& file)
+{
+    return runTool("identify -format '%wx%h' " + quoted(file.string())).out;
+}
+
+// The number of pixels in which two pictures differ, by ImageMagick's compare.
+std::string differingPixels(const fs::path& a, const fs::path& b)
+{
+    // compare prints the count on standard error and exits 1 when the pictures differ.
+    const fs::path dir = scratchDirectory();
+    const std::string command = "compare -metric AE " + quoted(a.string()) + " " + quoted(b.string()) + " null: 2>" +
+                                quoted((dir / "count").string());
+    [[maybe_unused]] const int status = std::system(command.c_str());
+    const std::string count = readFile(dir / "count");
+    fs::remove_all(dir);
+    return count;
+}
+
+class CliSnapshot : public testing::Test {
+protected:
+    fs::path dir = scratchDirectory();
+    void TearDown() override { fs::remove_all(dir); }
+};
+
+TEST_F(CliSnapshot, EveryViewIsPaintedAtTheGivenSize)
+{
+    for (const std::string view : {"alphabet", "series", "subsets", "params"}) {
+        const fs::path png = dir / (view + ".png");
+        const Outcome o = runCli(split("snapshot --size 900x700 --view " + view + " --out " + png.string()));
+        ASSERT_EQ(o.status, 0) << view << ": " << describe(o);
+        EXPECT_EQ(o.out, "");
+        EXPECT_EQ(identifiedSize(png), "900x700") << view;
+    }
+    // Different views are different pictures.
+    EXPECT_NE(differingPixels(dir / "alphabet.png", dir / "subsets.png"), "0");
+    EXPECT_NE(differingPixels(dir / "alphabet.png", dir / "series.png"), "0");
+}
+
+// The BMP and the PNG hold the same pixels; the PCX is the same picture in two colours:
+// white, and one colour for every other. (Readers differ on which colour a 1-bit PCX's
+// bits show, whatever its palette: ImageMagick 6 shows a 1, the background, black.)
+TEST_F(CliSnapshot, BmpPngAndPcxOfOneViewAgree)
+{
+    const std::string view = "snapshot --series-type 4 --task 1 --noise 35 --view series --out ";
+    for (const char* name : {"s.bmp", "s.png", "s.pcx", "UPPER.BMP"})
+        ASSERT_EQ(runCli(split(view + (dir / name).string())).status, 0) << name;
+    EXPECT_EQ(identifiedSize(dir / "s.bmp"), "1280x960");
+    EXPECT_EQ(identifiedSize(dir / "s.pcx"), "1280x960");
+    EXPECT_EQ(differingPixels(dir / "s.bmp", dir / "s.png"), "0");
+    EXPECT_EQ(differingPixels(dir / "UPPER.BMP", dir / "s.png"), "0");
+    const fs::path twoColours = dir / "two.png";
+    ASSERT_EQ(runTool("convert " + quoted((dir / "s.png").string()) + " -fill black +opaque white " +
+                      quoted(twoColours.string()))
+                  .status,
+              0);
+    const fs::path inverted = dir / "inverted.png";
+    ASSERT_EQ(runTool("convert " + quoted(twoColours.string()) + " -negate " + quoted(inverted.string())).status, 0);
+    const std::string differing = differingPixels(dir / "s.pcx", twoColours);
+    EXPECT_TRUE(differing == "0" || differingPixels(dir / "s.pcx", inverted) == "0") << differing;
+    // The picture is not all one colour: the series view has black lines and blue curves.
+    EXPECT_NE(differingPixels(dir / "s.pcx", dir / "s.png"), "0");
+}
+
+TEST_F(CliSnapshot, StatisticsViewAfterTheSimulation)
+{
+    const fs::path png = dir / "stats.png";
+    const Outcome o = runCli(split("snapshot --series-type 4 --task 2 --view stats --handling 3 --view-case 2 "
+                                   "--bounds 1 --upper-bound 0.5 --min-pulses 6 --max-pulses 8 --noise-steps 3 "
+                                   "--repeats 2 --size 1000x800 --out ") +
+                             std::vector<std::string>{png.string()});
+    ASSERT_EQ(o.status, 0) << describe(o);
+    EXPECT_NE(o.err.find("[getPulseEstAsRepeats]"), std::string::npos) << o.err; // the summary box
+    EXPECT_EQ(identifiedSize(png), "1000x800");
+}
+
+TEST_F(CliSnapshot, RefusedBeforeAnythingIsWritten)
+{
+    const std::string out = (dir / "a.png").string();
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"snapshot --view graph --out " + out, "--view must be"},
+        {"snapshot --size 640x480 --out " + out, "--size must be WxH"},
+        {"snapshot --size 1280 --out " + out, "--size must be WxH"},
+        {"snapshot --out " + (dir / "a.gif").string(), "--out must end in .bmp, .pcx or .png"},
+        {"snapshot --out " + (dir / "missing" / "a.png").string(), "cannot write the picture"},
+        {"snapshot --view series --handling 1 --out " + out, "apply to --view stats only"},
+        {"snapshot --view stats --task 1 --series-type 4 --handling 3 --out " + out, "3 needs --task 2"},
+        {"snapshot --view stats --runs 2 --out " + out, "--runs does not apply"},
+        {"snapshot --noise 20000 --out " + out, ""},
+    };
+    for (const auto& [command, message] : cases) {
+        const Outcome o = runCli(split(command));
+        EXPECT_EQ(o.status, 2) << command << ": " << describe(o);
+        EXPECT_NE(o.err.find(message), std::string::npos) << command << ": " << o.err;
+    }
+    EXPECT_EQ(runCli(split("snapshot --view series")).status, 2); // --out is required
+    EXPECT_TRUE(fs::is_empty(dir));
 }
 
 } // namespace

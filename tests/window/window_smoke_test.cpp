@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QFontMetrics>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -333,6 +335,53 @@ TEST(WindowSmoke, SaveDialogAppendsTheDefaultExtension)
                                   true};
     const std::string chosen = workbench.mainWindow().window().dialogs.chooseSaveFile(request);
     EXPECT_EQ(QString::fromStdString(chosen), QDir(folder).filePath(QStringLiteral("mirokel-snapshot-test.bmp")));
+}
+
+// " Save image as..." from the menu: the dialog offers BMP, PCX and PNG, and the file
+// written holds the window's picture pixel for pixel.
+TEST(WindowSmoke, SaveImageWritesTheWindowsPicture)
+{
+    Workbench workbench;
+    ASSERT_TRUE(workbench.start());
+    MainWindow& window = workbench.mainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    workbench.command(40018); // " Processing Next Data "
+    QTest::qWait(300);
+    QApplication::processEvents();
+    const Surface& picture = window.clientArea().surface();
+    const QImage shown = QImage(reinterpret_cast<const uchar*>(picture.pixels()), picture.width(), picture.height(),
+                                static_cast<qsizetype>(picture.width()) * 4, QImage::Format_RGB32)
+                             .copy();
+    const QDir folder(QDir::tempPath());
+    for (const QString& name : {QStringLiteral("mirokel-save-image.bmp"), QStringLiteral("mirokel-save-image.PNG")}) {
+        QFile::remove(folder.filePath(name));
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&poll, &folder, name] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) return;
+            poll.stop();
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Snapshot File Name"));
+            EXPECT_EQ(dialog->nameFilters(),
+                      (QStringList{"Bitmap Files (*.bmp)", "PCX Files (*.pcx)", "PNG Files (*.png)"}));
+            dialog->setDirectory(folder);
+            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(edit, nullptr);
+            edit->setText(name);
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        poll.start(100);
+        QMenuBar* bar = window.menuBar();
+        QAction* file = findAction(bar->actions(), QStringLiteral(" File"));
+        ASSERT_NE(file, nullptr);
+        QAction* save = findAction(file->menu()->actions(), QStringLiteral(" Save image as..."));
+        ASSERT_NE(save, nullptr);
+        save->trigger();
+        QApplication::processEvents();
+        const QImage saved(folder.filePath(name));
+        ASSERT_FALSE(saved.isNull()) << name.toStdString();
+        EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), shown) << name.toStdString();
+        QFile::remove(folder.filePath(name));
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "platform/qt/main_window.h"
 
 #include "platform/qt/qt_geometry.h"
+#include "platform/qt/qt_png.h"
 
 #include <QAction>
 #include <QApplication>
@@ -216,6 +217,11 @@ CursorShape MainWindow::setCursor(CursorShape shape)
                                                                {CursorShape::sizeDiagonal, Qt::SizeFDiagCursor}};
     area->setCursor(shapes.at(shape));
     return previous;
+}
+
+std::string MainWindow::encodePng(const std::uint32_t* pixels, std::int32_t width, std::int32_t height)
+{
+    return encodePngWithQt(pixels, width, height);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -88,6 +88,8 @@ public:
     void setTminEditText(std::string_view text) override;
     void captureMouse(bool captured) override;
     CursorShape setCursor(CursorShape shape) override;
+    Surface* clientPicture() override { return &area->surface(); }
+    std::string encodePng(const std::uint32_t* pixels, std::int32_t width, std::int32_t height) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

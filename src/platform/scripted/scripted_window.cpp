@@ -37,6 +37,11 @@ CursorShape RecordingWindowServices::setCursor(CursorShape shape)
     return previous;
 }
 
+std::string RecordingWindowServices::encodePng(const std::uint32_t* pixels, std::int32_t width, std::int32_t height)
+{
+    return pngEncoder ? pngEncoder(pixels, width, height) : std::string();
+}
+
 void RecordingWindowServices::paintInvalidated(Canvas& canvas, const std::function<void()>& paint)
 {
     Surface& surface = canvas.surface();

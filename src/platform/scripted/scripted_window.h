@@ -52,6 +52,8 @@ public:
     void setTminEditText(std::string_view text) override;
     void captureMouse(bool captured) override;
     CursorShape setCursor(CursorShape shape) override;
+    Surface* clientPicture() override { return picture; }
+    std::string encodePng(const std::uint32_t* pixels, std::int32_t width, std::int32_t height) override;
 
     // Paints on demand what was invalidated since the last paint, as the window does: the
     // rectangles invalidated with erase are filled white, then `paint` draws on `canvas`
@@ -68,6 +70,9 @@ public:
     std::string tminEditText = "Tmin Text";
     bool mouseCaptured = false;
     CursorShape cursor = CursorShape::arrow;
+    Surface* picture = nullptr; // the client area's picture, when a test or the batch line gives one
+    // The image writer behind encodePng; without one no PNG can be encoded.
+    std::function<std::string(const std::uint32_t* pixels, std::int32_t width, std::int32_t height)> pngEncoder;
 };
 
 // One scripted answer to a dialog: the clicks on radio buttons and check boxes, in order,

@@ -1,11 +1,16 @@
-// JSON and CSV of the records that mirokel-cli prints.
-#include "cli/json_output.h"
+// JSON and CSV of the records, for mirokel-cli and " Save results as...".
+#include "app/result_files.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <ctime>
+#include <sstream>
 
-namespace mirokel::cli {
+#ifndef MIROKEL_VERSION
+#define MIROKEL_VERSION "unknown"
+#endif
+
+namespace mirokel {
 
 namespace {
 
@@ -188,14 +193,29 @@ void writeSimulationCsv(std::ostream& out, const RestErrorHeader& e)
     }
 }
 
-std::string jsonText(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
-
-void printJsonLine(const Json& value)
+std::string simulationCsvComments(const AppState& s, const RestErrorHeader& e)
 {
-    const std::string text = jsonText(value);
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    auto localTime = [](std::int64_t seconds) {
+        const auto time = static_cast<std::time_t>(seconds);
+        std::tm local{};
+        char text[32] = "";
+        if (localtime_r(&time, &local) != nullptr) std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+        return std::string(text);
+    };
+    std::ostringstream out;
+    out << "# mirokel " << MIROKEL_VERSION << '\n';
+    out << "# settings: series type " << e.wSeriesType << ", processing mode " << e.wProcessingMode << ", task "
+        << (e.lpTaskName ? e.lpTaskName : "-") << ", series " << (e.lpSeriesName ? e.lpSeriesName : "-")
+        << ", series length " << s.dwSeriesLength << ", Tmin " << s.wTmin << ", Tmax " << s.wTmax
+        << ", make energy " << e.wMakeEnergy << ", proc energy " << e.wProcEnergy << ", etalons in use "
+        << jsonText(arrayOf(s.lpRequiredList, s.wRequiredCount, s.wRequiredCapacity)) << '\n';
+    out << "# grid: pulses " << jsonText(arrayOf(e.wPulseValues, e.wVariousPulses, e.wReservedPulses))
+        << ", noise levels " << jsonText(arrayOf(e.lpNoiseLevels, e.wNoiseLevels, e.wReservedLevels)) << ", repeats "
+        << e.repeats << '\n';
+    out << "# run: from " << localTime(s.dwSimStartTime) << " to " << localTime(s.dwSimEndTime) << '\n';
+    return out.str();
 }
 
-} // namespace mirokel::cli
+std::string jsonText(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+} // namespace mirokel

@@ -1,6 +1,7 @@
-// The machine-readable output of mirokel-cli: the application state, the series record,
-// the chains record and the simulation's error tables as JSON (keys in the documented
-// order), and the error tables as CSV. Arrays are cut to the counts the records give.
+// The results as data, written alike by mirokel-cli and by the window's " Save results
+// as...": the application state, the series record, the chains record and the
+// simulation's error tables as JSON (keys in the documented order), and the error tables
+// as CSV. Arrays are cut to the counts the records give.
 #pragma once
 
 #include "app/app_state.h"
@@ -14,7 +15,7 @@
 #include <ostream>
 #include <string>
 
-namespace mirokel::cli {
+namespace mirokel {
 
 using Json = nlohmann::ordered_json;
 
@@ -39,11 +40,11 @@ Json simulationJson(const AppState& state, const RestErrorHeader& errors, double
 // noise level and pulse count, in table order.
 void writeSimulationCsv(std::ostream& out, const RestErrorHeader& errors);
 
+// "# " comment lines for the head of a saved CSV: the version, the settings and the grid
+// of the run, and its start and end times (local time).
+std::string simulationCsvComments(const AppState& state, const RestErrorHeader& errors);
+
 // Compact one-line text (label bytes that are not UTF-8 are replaced, never thrown on).
 std::string jsonText(const Json& value);
 
-// The compact text and a newline on standard output, flushed so that a reader of the
-// lines sees each as soon as its command is done.
-void printJsonLine(const Json& value);
-
-} // namespace mirokel::cli
+} // namespace mirokel
