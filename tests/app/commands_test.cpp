@@ -501,8 +501,9 @@ TEST(Simulation, CancelledRunChangesNothingAndTheNextRunIsAsIfItHadNeverStarted)
         const std::vector<std::int64_t> before = leftBehind(bench.state);
         std::atomic<bool> cancel{false};
         bench.app.simulation.cancel = &cancel;
-        bench.app.simulation.progress = [&](std::int64_t done, std::int64_t total) {
-            if (2 * done >= total) cancel = true;
+        std::atomic<int> built{0};
+        bench.app.simulation.built = [&](std::int64_t, const SeriesHeader&) {
+            if (++built == 18) cancel = true; // half of the 36 series
         };
         bench.scripted.clearMessages();
         simulateSmall(bench);
@@ -517,7 +518,7 @@ TEST(Simulation, CancelledRunChangesNothingAndTheNextRunIsAsIfItHadNeverStarted)
         EXPECT_NE(m.text.find(" of 36 series."), std::string::npos) << m.text;
 
         cancel = false;
-        bench.app.simulation.progress = nullptr;
+        bench.app.simulation.built = nullptr;
         simulateSmall(bench);
         ASSERT_NE(bench.state.lpRestErrorHeader, nullptr);
         EXPECT_EQ(tables(*bench.state.lpRestErrorHeader), tables(*never.state.lpRestErrorHeader));
