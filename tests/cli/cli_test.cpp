@@ -1,6 +1,8 @@
 // Runs the built mirokel-cli as a script would and checks what it prints and how it
 // exits: the JSON lines of `run`, the tables and CSV of `simulate`, the refusals and the
 // usage errors.
+#include "scratch_files.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -33,23 +35,9 @@ std::string quoted(const std::string& arg)
     return text + "'";
 }
 
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using mirokel::test::readFile;
 
-// A fresh directory per call, so that tests may run in parallel.
-fs::path scratchDirectory()
-{
-    static std::atomic<int> counter{0};
-    const fs::path dir = fs::path(testing::TempDir()) /
-                         ("mirokel_cli_" + std::to_string(getpid()) + "_" + std::to_string(counter++));
-    fs::create_directories(dir);
-    return dir;
-}
+fs::path scratchDirectory() { return mirokel::test::scratchDirectory("mirokel_cli"); }
 
 // Runs mirokel-cli with `args`; stdout and stderr captured apart. `launcher` goes before
 // the program (a `timeout` that interrupts it, say).

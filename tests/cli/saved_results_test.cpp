@@ -9,6 +9,8 @@
 #include "platform/scripted/scripted_clock.h"
 #include "platform/scripted/scripted_window.h"
 
+#include "scratch_files.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -25,22 +27,9 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using mirokel::test::readFile;
 
-fs::path scratchDirectory()
-{
-    static std::atomic<int> counter{0};
-    const fs::path dir = fs::path(testing::TempDir()) /
-                         ("mirokel_results_" + std::to_string(getpid()) + "_" + std::to_string(counter++));
-    fs::create_directories(dir);
-    return dir;
-}
+fs::path scratchDirectory() { return mirokel::test::scratchDirectory("mirokel_results"); }
 
 // The standard output of mirokel-cli with `args` (standard error dropped).
 std::string cliOutput(const std::string& args)

@@ -9,6 +9,8 @@
 #include "platform/canvas.h"
 #include "platform/scripted/scripted_window.h"
 
+#include "scratch_files.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -25,14 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-fs::path scratchDirectory()
-{
-    static std::atomic<int> counter{0};
-    const fs::path dir = fs::path(testing::TempDir()) /
-                         ("mirokel_snapshot_" + std::to_string(getpid()) + "_" + std::to_string(counter++));
-    fs::create_directories(dir);
-    return dir;
-}
+fs::path scratchDirectory() { return mirokel::test::scratchDirectory("mirokel_snapshot"); }
 
 Bytes readBytes(const fs::path& path)
 {
