@@ -76,11 +76,34 @@ void repaintIncrementally(Application& app, ParamsHeader& p)
     onCommand(app, command::repaintGraphNoErase);
 }
 
+// Entering (state 0, inside): capture and the resize cursor, the replaced one saved.
+// Leaving (state 1, outside): the saved cursor back and the capture released.
+void followHover(Application& app, std::int32_t& state, bool inside, CursorShape shape)
+{
+    WindowServices& w = app.window.services;
+    if (state == 0 && inside) {
+        state = 1;
+        w.captureMouse(true);
+        app.state.hSavedCursor = w.setCursor(shape);
+    } else if (state == 1 && !inside) {
+        state = 0;
+        w.setCursor(app.state.hSavedCursor);
+        w.captureMouse(false);
+    }
+}
+
 // Both buttons leave the view: the next data is built and processed, or a tuple series
-// without a composed subset goes to the subset panel first.
+// without a composed subset goes to the subset panel first. Enter may leave it with the
+// pointer still over a handle or line, or during a drag: no other view handles moves, so
+// the hover is ended here (capture released, cursor back) and so is the drag.
 void leaveParamsView(Application& app)
 {
     AppState& s = app.state;
+    if (ParamsHeader* p = s.lpParamsHeader) {
+        p->dwDragAPlus = p->dwDragBMinus = p->dwDragTmin = p->dwDragTmax = 0;
+        for (std::int32_t* hover : {&p->dwHoverAPlus, &p->dwHoverBMinus, &p->dwHoverTmin, &p->dwHoverTmax})
+            followHover(app, *hover, false, CursorShape::arrow);
+    }
     if (isTupleSeriesType(s.wSeriesType) && s.dwSubsetSize == 0) {
         s.dwViewMode = subsetPanelView;
         onCommand(app, command::selectSetOfPulses);
@@ -109,22 +132,6 @@ bool pickPulseCount(Application& app, ParamsHeader& p, std::int32_t x, std::int3
         return true;
     }
     return false;
-}
-
-// Entering (state 0, inside): capture and the resize cursor, the replaced one saved.
-// Leaving (state 1, outside): the saved cursor back and the capture released.
-void followHover(Application& app, std::int32_t& state, bool inside, CursorShape shape)
-{
-    WindowServices& w = app.window.services;
-    if (state == 0 && inside) {
-        state = 1;
-        w.captureMouse(true);
-        app.state.hSavedCursor = w.setCursor(shape);
-    } else if (state == 1 && !inside) {
-        state = 0;
-        w.setCursor(app.state.hSavedCursor);
-        w.captureMouse(false);
-    }
 }
 
 } // namespace

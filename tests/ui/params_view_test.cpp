@@ -398,6 +398,25 @@ TEST(ParamsView, HoverCapturesAndShowsAResizeCursorUntilThePointerLeaves)
     }
 }
 
+// Enter leaves the view with the pointer where it is: no other view would end the hover
+// or the drag, so leaving does.
+TEST(ParamsView, LeavingWithEnterEndsAHoverAndADrag)
+{
+    ParamsBench b(command::unfixedWhole);
+    RecordingWindowServices& w = b.scripted.services;
+    b.move(onAPlusHandle);
+    b.press(onAPlusHandle);
+    ASSERT_TRUE(w.mouseCaptured);
+    ASSERT_EQ(b.params().dwDragAPlus, 1);
+    w.tminEditTyped = "35";
+    onTminEditEnter(b.app);
+    ASSERT_EQ(b.state.dwViewMode, resultView);
+    EXPECT_FALSE(w.mouseCaptured);
+    EXPECT_EQ(w.cursor, CursorShape::arrow);
+    EXPECT_EQ(b.params().dwHoverAPlus, 0);
+    EXPECT_EQ(b.params().dwDragAPlus, 0);
+}
+
 // ---- " OK ", " Cancel " and the Tmin entry ----
 
 TEST(ParamsView, OkTakesATypedTminTheBuilderCanUseAndCancelLeavesIt)
