@@ -30,6 +30,9 @@ Workbench::Workbench()
         main->endProgress();
     };
     handlers.buttonDown = [this](std::int16_t x, std::int16_t y) { onLButtonDown(*app, 0, x, y); };
+    handlers.buttonUp = [this](std::int16_t x, std::int16_t y) { onLButtonUp(*app, x, y); };
+    handlers.mouseMove = [this](std::int16_t x, std::int16_t y) { onMouseMove(*app, x, y); };
+    handlers.tminEntered = [this] { onTminEditEnter(*app); };
     handlers.keyDown = [this](int key) { onKeyDown(*app, key); };
     handlers.closing = [this] {
         if (started) shutDownApplication(main->window(), appState);

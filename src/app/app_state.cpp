@@ -60,6 +60,11 @@ bool isUnfixedSeriesType(std::uint16_t seriesType)
            seriesType == series_type::unfixedTuples;
 }
 
+bool isTupleSeriesType(std::uint16_t seriesType)
+{
+    return seriesType == series_type::fixedTuples || seriesType == series_type::unfixedTuples;
+}
+
 std::uint16_t processingModeFor(std::uint16_t taskType, std::uint16_t seriesType)
 {
     const bool tuples = seriesType == series_type::fixedTuples || seriesType == series_type::unfixedTuples;

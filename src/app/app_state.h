@@ -9,6 +9,7 @@
 #include "model/random_streams.h"
 #include "model/series_header.h"
 #include "platform/rect.h"
+#include "platform/window_services.h"
 
 #include <array>
 #include <cstdint>
@@ -175,6 +176,10 @@ struct AppState {
     Rect* ButtonsWhileSelectedSubsetRect = nullptr;
     std::int32_t dwPanelButtons = 0;        // 4 plain panel, 6 tuple panel
 
+    // ---- Series parameters view ----
+    Rect rcParamsCancel, rcParamsOk;        // its two buttons, as last drawn
+    CursorShape hSavedCursor = CursorShape::arrow; // put back when the pointer leaves a handle or line
+
     // ---- Repaint flags of the mouse handling ----
     std::int32_t dwRepaintSeriesLengthBox = 0;
     std::int32_t dwRepaintNoiseBox = 0;
@@ -228,6 +233,9 @@ void deriveProcessingMode(AppState& state);
 
 // Whether a series type draws its pulse count (types 4, 8 and 40).
 bool isUnfixedSeriesType(std::uint16_t seriesType);
+
+// Whether a series type repeats tuples of etalons (types 36 and 40).
+bool isTupleSeriesType(std::uint16_t seriesType);
 
 // Levels of a whole-pulse series type: lost data 0, every saved energy level 100.
 void resetWholePulseLevels(AppState& state);

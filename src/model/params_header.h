@@ -13,6 +13,8 @@ namespace mirokel {
 
 struct ParamsLine {
     std::int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+
+    friend bool operator==(const ParamsLine&, const ParamsLine&) = default;
 };
 
 struct ParamsHitLine {

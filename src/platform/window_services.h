@@ -36,6 +36,13 @@ public:
     virtual void createTminEdit() = 0;
     // Sets the text of the Tmin entry.
     virtual void setTminEditText(std::string_view text) = 0;
+    // The text typed into the Tmin entry.
+    virtual std::string tminEditText() = 0;
+    // Moves the Tmin entry to (x, y) of the client area with the given size, shows it and
+    // gives it the keyboard focus.
+    virtual void showTminEdit(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) = 0;
+    // Hides the Tmin entry (size 0 × 0); the keyboard goes back to the client area.
+    virtual void hideTminEdit() = 0;
     // Sends every mouse event to the window (also outside it) until released.
     virtual void captureMouse(bool captured) = 0;
     // Shows a cursor over the client area; returns the one it replaces.

@@ -5,6 +5,7 @@
 #include "app/command_ids.h"
 #include "app/subset_panel_state.h"
 #include "ui/layout.h"
+#include "ui/params_view_input.h"
 #include "ui/subset_panel_clicks.h"
 
 #include <algorithm>
@@ -20,11 +21,6 @@ constexpr std::int32_t noHit = -1;
 
 // Key codes that ask for a full repaint.
 constexpr std::int32_t repaintKeyFirst = 0, repaintKeyLast = 1;
-
-bool isTupleSeriesType(std::uint16_t seriesType)
-{
-    return seriesType == series_type::fixedTuples || seriesType == series_type::unfixedTuples;
-}
 
 std::size_t alphabetCount(const AppState& s) { return std::min<std::size_t>(s.wAlphabetSize, alphabetSlots); }
 
@@ -345,13 +341,25 @@ void onLButtonDown(Application& app, [[maybe_unused]] std::int32_t flag, std::in
     case alphabetView: handled = clickAlphabetTargets(app, x, y); break;
     case resultView: handled = clickResultTargets(app, x, y, false); break;
     case subsetPanelView: handled = onSubsetPanelClick(app, x, y) || clickResultTargets(app, x, y, true); break;
-    case paramsView:
-        // The diagram's own targets (number of pulses, levels, lines, Tmin entry) come first, from the params view.
-        handled = clickParamsViewSharedTargets(app, x, y);
-        break;
+    case paramsView: handled = onParamsViewPress(app, x, y) || clickParamsViewSharedTargets(app, x, y); break;
     default: break; // view modes 7 and 8 have only the selectors
     }
     if (!handled) clickSelectors(app, x, y);
+}
+
+void onLButtonUp(Application& app, std::int16_t x, std::int16_t y)
+{
+    if (app.state.dwViewMode == paramsView) onParamsViewRelease(app, x, y);
+}
+
+void onMouseMove(Application& app, std::int16_t x, std::int16_t y)
+{
+    if (app.state.dwViewMode == paramsView) onParamsViewMove(app, x, y);
+}
+
+void onTminEditEnter(Application& app)
+{
+    if (app.state.dwViewMode == paramsView && app.state.lpParamsHeader != nullptr) acceptParamsViewTmin(app);
 }
 
 void onKeyDown(Application& app, std::int32_t key)

@@ -4,6 +4,7 @@
 #include "ui/alphabet_panel.h"
 #include "ui/button_faces.h"
 #include "ui/layout.h"
+#include "ui/params_view.h"
 #include "ui/selectors.h"
 #include "ui/subset_panel.h"
 #include "views/series_view.h"
@@ -117,6 +118,9 @@ void drawResultView(Window& window, AppState& s, Canvas& canvas, Clock& clock)
 
 void drawView(Window& window, AppState& s, Canvas& canvas, Clock& clock)
 {
+    // The Tmin entry belongs to the series parameters view: however the view was left, it
+    // does not stay over another.
+    if (s.dwViewMode != paramsView) window.services.hideTminEdit();
     switch (s.dwViewMode) {
     case alphabetView:
         drawAlphabetPanel(canvas, s);
@@ -137,7 +141,7 @@ void drawView(Window& window, AppState& s, Canvas& canvas, Clock& clock)
         drawLowerFaces(canvas, s);
         break;
     case paramsView:
-        // The series parameters view (drawParamsView) is drawn by the params view module.
+        drawParamsView(window, canvas, s, s.lpParamsHeader);
         drawLowerFaces(canvas, s);
         break;
     default: // 7, 8 and any other mode: the empty graph area, no face

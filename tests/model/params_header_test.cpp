@@ -64,7 +64,7 @@ TEST_F(ParamsHeaderTest, DefaultSeriesGivesTheHeadFields)
     EXPECT_EQ(p.dwAreasCount, 25);
     ASSERT_NE(p.pulsesSelectedAreas, nullptr);
     for (std::int32_t i = 0; i < 25; ++i) EXPECT_EQ(p.pulsesSelectedAreas[i], Rect{}) << i;
-    EXPECT_EQ(scripted.services.tminEditText, "40");
+    EXPECT_EQ(scripted.services.tminEditTyped, "40");
     EXPECT_TRUE(scripted.messages().empty());
 }
 
@@ -82,7 +82,7 @@ TEST_F(ParamsHeaderTest, PrevFieldsCopyTheValuesJustSet)
     EXPECT_EQ(p.dwPrevTmax, 150);
     EXPECT_EQ(p.dwPrevMaxPulses, 12);
     EXPECT_EQ(p.dwPrevMinPulses, 4);
-    EXPECT_EQ(scripted.services.tminEditText, "50");
+    EXPECT_EQ(scripted.services.tminEditTyped, "50");
 }
 
 TEST_F(ParamsHeaderTest, ShorterSeriesReusesTheRecordAndItsAreas)
@@ -138,11 +138,11 @@ TEST_F(ParamsHeaderTest, NullSeriesReturnsTheRecordUnchanged)
     params = getParamsHeader(scripted.window(), &defaultSeries, nullptr);
     ASSERT_NE(params, nullptr);
     params->dwSeriesSize = 12345;
-    scripted.services.tminEditText = "untouched";
+    scripted.services.tminEditTyped = "untouched";
     const std::int64_t attempts = allocationAttempts();
     EXPECT_EQ(getParamsHeader(scripted.window(), nullptr, params), params);
     EXPECT_EQ(params->dwSeriesSize, 12345);
-    EXPECT_EQ(scripted.services.tminEditText, "untouched");
+    EXPECT_EQ(scripted.services.tminEditTyped, "untouched");
     EXPECT_EQ(allocationAttempts(), attempts);
     EXPECT_TRUE(scripted.messages().empty());
 }

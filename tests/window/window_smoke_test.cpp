@@ -196,6 +196,73 @@ TEST(WindowSmoke, ComposeATupleWithTheMouseAndProcessIt)
     EXPECT_EQ(state.lpSeriesHeader->lpEtalonNumbers[0], 3);
 }
 
+// " View series parameters..." chosen on the File menu with real mouse events; the a+
+// handle dragged with the mouse moves its dotted level; a Tmin typed into the entry and
+// Enter take it and start the next data with it.
+TEST(WindowSmoke, SeriesParametersViewTakesADragAndATypedTmin)
+{
+    Workbench workbench;
+    ASSERT_TRUE(workbench.start());
+    MainWindow& window = workbench.mainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(200);
+    workbench.command(40009); // unfixed whole pulses: OK goes straight to the next data
+    QMenuBar* bar = window.menuBar();
+    QAction* file = findAction(bar->actions(), QStringLiteral(" File"));
+    ASSERT_NE(file, nullptr);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(file).center());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(file->menu()));
+    QAction* view = findAction(file->menu()->actions(), QStringLiteral(" View series parameters..."));
+    ASSERT_NE(view, nullptr);
+    QTest::mouseClick(file->menu(), Qt::LeftButton, {}, file->menu()->actionGeometry(view).center());
+    QTest::qWait(300);
+
+    const AppState& state = workbench.state();
+    ASSERT_EQ(state.dwViewMode, 10);
+    const ParamsHeader* params = state.lpParamsHeader;
+    ASSERT_NE(params, nullptr);
+    auto* entry = window.findChild<QLineEdit*>();
+    ASSERT_NE(entry, nullptr);
+    EXPECT_TRUE(entry->isVisible());
+    EXPECT_EQ(entry->text(), QStringLiteral("40"));
+    EXPECT_GT(entry->width(), 0);
+
+    ClientArea& area = window.clientArea();
+    const Surface& picture = area.surface();
+    const auto black = [&](std::int32_t x, std::int32_t y) {
+        return picture.pixels()[static_cast<std::size_t>(y) * picture.width() + x] == colors::black.rgb32();
+    };
+    const std::int32_t dotX = params->lnAPlusDots.x0, oldY = params->lnAPlusDots.y0;
+    ASSERT_TRUE(black(dotX, oldY)) << "the a+ level is dotted";
+    const QPoint handle((params->rcAPlusHandle.left + params->rcAPlusHandle.right) / 2, oldY);
+    const QPoint higher = handle - QPoint(0, 100);
+    QTest::mouseMove(&area, handle);
+    QTest::qWait(50);
+    EXPECT_EQ(params->dwHoverAPlus, 1);
+    QTest::mousePress(&area, Qt::LeftButton, {}, handle);
+    QTest::mouseMove(&area, handle - QPoint(0, 50));
+    QTest::mouseMove(&area, higher);
+    QTest::mouseRelease(&area, Qt::LeftButton, {}, higher);
+    QTest::qWait(300);
+    EXPECT_EQ(params->dwDragAPlus, 0);
+    EXPECT_GT(params->dwAPlus, 161) << "dragged up";
+    EXPECT_NE(params->lnAPlusDots.y0, oldY);
+    EXPECT_TRUE(black(dotX, params->lnAPlusDots.y0)) << "the level was drawn again where it went";
+    EXPECT_FALSE(black(dotX + 40, oldY)) << "and erased where it stood";
+    if (const char* shot = std::getenv("MIROKEL_PARAMS_SCREENSHOT")) window.grab().save(QString::fromLocal8Bit(shot));
+
+    entry->setFocus();
+    QTest::keyClick(entry, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(entry, QStringLiteral("35"));
+    QTest::keyClick(entry, Qt::Key_Return);
+    QTest::qWait(300);
+    EXPECT_EQ(state.wTmin, 35);
+    EXPECT_EQ(state.dwViewMode, 6);
+    ASSERT_NE(state.lpSeriesHeader, nullptr);
+    EXPECT_EQ(state.lpSeriesHeader->wTmin, 35) << "the next series uses it";
+    EXPECT_FALSE(entry->isVisible());
+}
+
 // "Statistical Simulation" from the menu's command: its dialogs and summary box accepted
 // with Enter as they show the state, the progress dialog shown and closed, the results kept.
 TEST(WindowSmoke, SimulationRunsThroughItsDialogsWithProgress)

@@ -190,13 +190,43 @@ bool MainWindow::loadButtonImage(std::uint16_t) { return true; }
 void MainWindow::createTminEdit()
 {
     tminEdit = new QLineEdit(QStringLiteral("Tmin Text"), area);
+    // The view sizes the entry to its text: the window font, a one-pixel border, no margins.
+    tminEdit->setFont(QtTextEngine::qtFont(FontSpec{"", 0}));
+    tminEdit->setFrame(false);
+    tminEdit->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid black; padding: 0px; margin: 0px; }"));
+    tminEdit->setTextMargins(0, 0, 0, 0);
     tminEdit->setGeometry(0, 0, 0, 0);
     tminEdit->hide();
+    connect(tminEdit, &QLineEdit::returnPressed, this, [this] {
+        if (this->handlers.tminEntered) this->handlers.tminEntered();
+    });
 }
 
 void MainWindow::setTminEditText(std::string_view text)
 {
     if (tminEdit != nullptr) tminEdit->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+std::string MainWindow::tminEditText() { return tminEdit != nullptr ? tminEdit->text().toStdString() : std::string(); }
+
+// While shown the entry keeps the keyboard: the client area hands its focus on to it.
+void MainWindow::showTminEdit(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height)
+{
+    if (tminEdit == nullptr) return;
+    tminEdit->setGeometry(x, y, width, height);
+    area->setFocusProxy(tminEdit);
+    tminEdit->show();
+    tminEdit->setFocus();
+}
+
+void MainWindow::hideTminEdit()
+{
+    if (tminEdit == nullptr || tminEdit->isHidden()) return;
+    const bool focused = tminEdit->hasFocus();
+    area->setFocusProxy(nullptr);
+    tminEdit->setGeometry(0, 0, 0, 0);
+    tminEdit->hide();
+    if (focused) area->setFocus();
 }
 
 void MainWindow::captureMouse(bool captured)

@@ -33,6 +33,7 @@ struct WindowHandlers {
     std::function<void(std::int16_t x, std::int16_t y)> buttonUp;
     std::function<void(std::int16_t x, std::int16_t y)> mouseMove;
     std::function<void(int key)> keyDown;
+    std::function<void()> tminEntered; // Enter in the Tmin entry
     std::function<void()> closing;
 };
 
@@ -86,6 +87,9 @@ public:
     bool loadButtonImage(std::uint16_t resourceId) override;
     void createTminEdit() override;
     void setTminEditText(std::string_view text) override;
+    std::string tminEditText() override;
+    void showTminEdit(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) override;
+    void hideTminEdit() override;
     void captureMouse(bool captured) override;
     CursorShape setCursor(CursorShape shape) override;
     Surface* clientPicture() override { return &area->surface(); }

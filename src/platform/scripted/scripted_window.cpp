@@ -26,7 +26,21 @@ bool RecordingWindowServices::loadButtonImage(std::uint16_t resourceId)
 
 void RecordingWindowServices::createTminEdit() { tminEditCreated = true; }
 
-void RecordingWindowServices::setTminEditText(std::string_view text) { tminEditText = std::string(text); }
+void RecordingWindowServices::setTminEditText(std::string_view text) { tminEditTyped = std::string(text); }
+
+std::string RecordingWindowServices::tminEditText() { return tminEditTyped; }
+
+void RecordingWindowServices::showTminEdit(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height)
+{
+    tminEditShown = true;
+    tminEditPlace = {x, y, x + width, y + height};
+}
+
+void RecordingWindowServices::hideTminEdit()
+{
+    tminEditShown = false;
+    tminEditPlace = {};
+}
 
 void RecordingWindowServices::captureMouse(bool captured) { mouseCaptured = captured; }
 

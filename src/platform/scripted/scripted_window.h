@@ -50,6 +50,9 @@ public:
     bool loadButtonImage(std::uint16_t resourceId) override;
     void createTminEdit() override;
     void setTminEditText(std::string_view text) override;
+    std::string tminEditText() override;
+    void showTminEdit(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) override;
+    void hideTminEdit() override;
     void captureMouse(bool captured) override;
     CursorShape setCursor(CursorShape shape) override;
     Surface* clientPicture() override { return picture; }
@@ -67,7 +70,9 @@ public:
     std::vector<std::uint16_t> loadedImages;
     bool closeRequested = false;
     bool tminEditCreated = false;
-    std::string tminEditText = "Tmin Text";
+    std::string tminEditTyped = "Tmin Text"; // the entry's text
+    bool tminEditShown = false;
+    Rect tminEditPlace;                      // where the last show put it, right and bottom exclusive
     bool mouseCaptured = false;
     CursorShape cursor = CursorShape::arrow;
     Surface* picture = nullptr; // the client area's picture, when a test or the batch line gives one
