@@ -11,6 +11,7 @@
 #include <chrono>
 #include <array>
 #include <exception>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -265,7 +266,8 @@ private:
 
     SimulationTuples tuples;
     std::uint16_t repeats = 0;
-    std::int64_t total = 0;
+    std::int64_t total = 0;     // series of the grid
+    std::int64_t shareSize = 0; // series of the share this run computes
     std::int64_t lastReported = -1;
 
     std::array<Worker, maxWorkers> workers;
@@ -319,8 +321,13 @@ bool SimulationRun::prepare()
 // and its sums, all before the run; there are no more workers than series.
 bool SimulationRun::prepareWorkers()
 {
+    const std::int64_t shares = std::max<std::int64_t>(1, context.control.shareCount);
+    const std::int64_t index = std::clamp<std::int64_t>(context.control.shareIndex, 1, shares);
+    const std::int64_t shareBegin = total * (index - 1) / shares;
+    const std::int64_t share = total * index / shares - shareBegin;
     const std::int64_t wanted = std::clamp<std::int64_t>(context.control.threads, 1, maxWorkers);
-    workerCount = static_cast<std::size_t>(std::max<std::int64_t>(1, std::min(wanted, total)));
+    workerCount = static_cast<std::size_t>(std::max<std::int64_t>(1, std::min(wanted, share)));
+    shareSize = share;
     for (std::size_t w = 0; w < workerCount; ++w) {
         Worker& worker = workers[w];
         worker.chains = getChainsHeader(window, 10, s.wMaxPulses, nullptr);
@@ -339,8 +346,8 @@ bool SimulationRun::prepareWorkers()
             showMessage(window, "Нет памяти для ErrorSums!", driverCaption);
             return false;
         }
-        worker.begin = total * static_cast<std::int64_t>(w) / static_cast<std::int64_t>(workerCount);
-        worker.end = total * static_cast<std::int64_t>(w + 1) / static_cast<std::int64_t>(workerCount);
+        worker.begin = shareBegin + share * static_cast<std::int64_t>(w) / static_cast<std::int64_t>(workerCount);
+        worker.end = shareBegin + share * static_cast<std::int64_t>(w + 1) / static_cast<std::int64_t>(workerCount);
         worker.streams = context.streams;
     }
     return true;
@@ -352,19 +359,24 @@ std::int32_t SimulationRun::run()
     if (!checkInputs() || !prepare()) return 0;
     const std::uint16_t selectedAtEntry = s.wSelectedSubsetSize;
     context.startTime = context.endTime = context.clock.secondsNow();
-    context.reach.total = total;
+    context.reach.total = shareSize;
     const bool complete = runWorkers();
     context.reach.processed = processed.load();
     s.wSelectedSubsetSize = selectedAtEntry;
     if (!complete) return 0;
     // The record and the streams are left as the last series of the grid left them.
     const Worker& last = workers[workerCount - 1];
-    if (total > 0) copySeriesHeader(window, *last.series, &s); // same capacities: nothing is allocated
+    if (shareSize > 0) copySeriesHeader(window, *last.series, &s); // same capacities: nothing is allocated
     s.wSelectedSubsetSize = selectedAtEntry;
     context.streams = last.streams;
     context.endTime = context.clock.secondsNow();
     reportProgress(true);
-    storeTables();
+    try {
+        storeTables();
+    } catch (const std::bad_alloc&) {
+        showMessage(window, "Нет памяти для statCutoffDavrune!", driverCaption);
+        return 0;
+    }
     errors.ifComplete = 1;
     return 1;
 }
@@ -561,52 +573,63 @@ bool SimulationRun::runWorkers()
         }
         while (finished.load() < static_cast<std::int32_t>(workerCount)) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            if (context.control.progress) context.control.progress(processed.load(), total);
+            if (context.control.progress) context.control.progress(processed.load(), shareSize);
         }
         for (std::size_t w = 0; w < workerCount; ++w)
             if (workers[w].thread.joinable()) workers[w].thread.join();
     }
     if (!started) showMessage(window, "The simulation's worker threads could not be started.", driverCaption);
     if (exhausted.load()) showMessage(window, "Нет памяти для statCutoffDavrune!", driverCaption);
-    return started && !failed.load() && !stopped() && processed.load() == total;
+    return started && !failed.load() && !stopped() && processed.load() == shareSize;
 }
 
 // Reports about every thousandth of the run, and once at its end.
 void SimulationRun::reportProgress(bool final)
 {
     if (!context.control.progress) return;
-    const std::int64_t now = final ? total : processed.load();
-    const std::int64_t step = std::max<std::int64_t>(1, total / 1000);
+    const std::int64_t now = final ? shareSize : processed.load();
+    const std::int64_t step = std::max<std::int64_t>(1, shareSize / 1000);
     if (!final && now - lastReported < step) return;
     lastReported = now;
-    context.control.progress(now, total);
+    context.control.progress(now, shareSize);
 }
 
-// The mean restoring error rounded, the detection error sum over 128, and the count of
-// misrecognised tuples, summed over the workers in 64 bits before they are stored.
+// The workers' sums added up, into the tables and the caller's sums.
 void SimulationRun::storeTables()
 {
-    const std::int64_t u = repeats;
+    const std::size_t cells = static_cast<std::size_t>(errors.wNoiseLevels) * static_cast<std::size_t>(errors.wVariousPulses);
+    SimulationSums local;
+    SimulationSums& sums = context.control.sums != nullptr ? *context.control.sums : local;
+    sums.restoring.assign(cells, 0);
+    sums.detection.assign(cells, 0);
+    sums.misrecognised.assign(cells, 0);
+    for (std::size_t cell = 0; cell < cells; ++cell) {
+        for (std::size_t w = 0; w < workerCount; ++w) {
+            sums.restoring[cell] += workers[w].sums.restoring[cell];
+            sums.detection[cell] += workers[w].sums.detection[cell];
+            sums.misrecognised[cell] += workers[w].sums.misrecognised[cell];
+        }
+    }
+    storeErrorTables(errors, sums);
+}
+
+} // namespace
+
+void storeErrorTables(RestErrorHeader& errors, const SimulationSums& sums)
+{
+    const std::int64_t u = static_cast<std::uint16_t>(errors.repeats);
     for (std::int32_t k = 0; k < errors.wNoiseLevels; ++k) {
         for (std::int32_t j = 0; j < errors.wVariousPulses; ++j) {
             const std::size_t cell = static_cast<std::size_t>(k) * static_cast<std::size_t>(errors.wVariousPulses) +
                                      static_cast<std::size_t>(j);
-            std::int64_t restoring = 0;
-            std::int64_t detection = 0;
-            std::int32_t misrecognised = 0;
-            for (std::size_t w = 0; w < workerCount; ++w) {
-                restoring += workers[w].sums.restoring[cell];
-                detection += workers[w].sums.detection[cell];
-                misrecognised += workers[w].sums.misrecognised[cell];
-            }
-            errors.lpErrors[k][j] = u == 0 ? 0 : static_cast<std::int32_t>((2 * restoring + u) / (2 * u));
-            errors.lpDetErrors[k][j] = static_cast<std::int32_t>(detection / 128);
-            errors.lpRecErrors[k][j] = misrecognised;
+            if (cell >= sums.restoring.size() || cell >= sums.detection.size() || cell >= sums.misrecognised.size())
+                return;
+            errors.lpErrors[k][j] = u == 0 ? 0 : static_cast<std::int32_t>((2 * sums.restoring[cell] + u) / (2 * u));
+            errors.lpDetErrors[k][j] = static_cast<std::int32_t>(sums.detection[cell] / 128);
+            errors.lpRecErrors[k][j] = sums.misrecognised[cell];
         }
     }
 }
-
-} // namespace
 
 std::int32_t restoringError(Window& /*window*/, const SeriesHeader& s)
 {

@@ -21,8 +21,22 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <vector>
 
 namespace mirokel {
+
+// The errors of a run summed over the repeats of every grid point, cells [noise step]
+// [pulse point] in rows of the grid's pulse points: integer sums, so that the sums of
+// shares of a grid add up to those of the whole grid.
+struct SimulationSums {
+    std::vector<std::int64_t> restoring;
+    std::vector<std::int64_t> detection;
+    std::vector<std::int32_t> misrecognised;
+};
+
+// The tables of `errors` from the sums of its grid: the mean restoring error rounded, the
+// detection error sum over 128, and the count of misrecognised tuples.
+void storeErrorTables(RestErrorHeader& errors, const SimulationSums& sums);
 
 // How a run reports and how it can be stopped.
 struct SimulationControl {
@@ -33,6 +47,12 @@ struct SimulationControl {
     // Called with each series once it is built and noised, and its place in the grid's
     // order, on the thread that builds it (for inspection in tests and diagnostics).
     std::function<void(std::int64_t index, const SeriesHeader& series)> built;
+    // Share K of N (1-based) of the grid's series in their order: only those are built
+    // and processed, each from the streams a run of the whole grid would have there. The
+    // tables then hold that share's errors alone.
+    std::int64_t shareIndex = 1;
+    std::int64_t shareCount = 1;
+    SimulationSums* sums = nullptr; // when given, receives the sums of a completed run
 };
 
 // How far a run got: the series processed out of the grid's P × L × repeats (0 of 0 when

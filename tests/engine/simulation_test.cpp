@@ -16,6 +16,7 @@
 #include <atomic>
 #include <new>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace mirokel {
@@ -284,6 +285,55 @@ TEST(Simulation, ResultsDoNotDependOnTheThreadCount)
         }
         EXPECT_EQ(fingerprint(outcomes[0]), c.recorded);
         for (std::size_t i = 1; i < outcomes.size(); ++i) EXPECT_EQ(outcomes[i], outcomes[0]) << "run " << i;
+    }
+}
+
+// Shares of the grid, each run alone, add up to the sums and the tables of the whole grid;
+// the last share leaves the series and the streams the whole run leaves.
+TEST(Simulation, SharesOfTheGridAddUpToTheWholeRun)
+{
+    const std::vector<std::vector<std::int32_t>> tuples{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
+    for (const auto& [seriesType, mode, employment] :
+         {std::tuple{8, 4, 4}, std::tuple{36, 36, 3}, std::tuple{36, 40, 1}}) {
+        SCOPED_TRACE(testing::Message() << seriesType << "/" << mode << "/" << employment);
+        SimulationSums whole;
+        std::vector<std::int64_t> wholeResults;
+        {
+            SimulationBench bench;
+            bench.useTuples(tuples, 2, static_cast<std::uint16_t>(employment));
+            bench.context.control.sums = &whole;
+            ASSERT_EQ(bench.run(static_cast<std::uint16_t>(seriesType), static_cast<std::uint16_t>(mode), 75), 1);
+            wholeResults = bench.results();
+        }
+        for (const std::int64_t shares : {2, 7}) {
+            SimulationSums added{std::vector<std::int64_t>(whole.restoring.size()),
+                                 std::vector<std::int64_t>(whole.detection.size()),
+                                 std::vector<std::int32_t>(whole.misrecognised.size())};
+            std::vector<std::int64_t> lastResults;
+            for (std::int64_t k = 1; k <= shares; ++k) {
+                SimulationBench bench;
+                bench.useTuples(tuples, 2, static_cast<std::uint16_t>(employment));
+                SimulationSums part;
+                bench.context.control.sums = &part;
+                bench.context.control.shareIndex = k;
+                bench.context.control.shareCount = shares;
+                bench.context.control.threads = static_cast<std::uint32_t>(k % 3 + 1);
+                ASSERT_EQ(bench.run(static_cast<std::uint16_t>(seriesType), static_cast<std::uint16_t>(mode), 75), 1);
+                for (std::size_t c = 0; c < part.restoring.size(); ++c) {
+                    added.restoring[c] += part.restoring[c];
+                    added.detection[c] += part.detection[c];
+                    added.misrecognised[c] += part.misrecognised[c];
+                }
+                if (k == shares) {
+                    storeErrorTables(*bench.errors, added);
+                    lastResults = bench.results();
+                }
+            }
+            EXPECT_EQ(added.restoring, whole.restoring) << shares << " shares";
+            EXPECT_EQ(added.detection, whole.detection) << shares << " shares";
+            EXPECT_EQ(added.misrecognised, whole.misrecognised) << shares << " shares";
+            EXPECT_EQ(lastResults, wholeResults) << shares << " shares: tables, series and streams";
+        }
     }
 }
 
