@@ -18,6 +18,10 @@ int runCommand(const CommandLine& line);
 // the options; one JSON object, and the CSV when asked for.
 int simulateCommand(const CommandLine& line);
 
+// `merge`: the shard files of one grid summed into what one `simulate` of the grid
+// prints, and the CSV when asked for.
+int mergeCommand(const CommandLine& line);
+
 // `snapshot`: the settings, the commands that lead to the view, the paint at --size and
 // the picture written to --out.
 int snapshotCommand(const CommandLine& line);

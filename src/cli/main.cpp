@@ -14,6 +14,7 @@ int main(int argc, char** argv)
         switch (outcome.commandLine.subcommand) {
         case Subcommand::run: return runCommand(outcome.commandLine);
         case Subcommand::simulate: return simulateCommand(outcome.commandLine);
+        case Subcommand::merge: return mergeCommand(outcome.commandLine);
         case Subcommand::snapshot: return snapshotCommand(outcome.commandLine);
         }
     } catch (const std::exception& error) {

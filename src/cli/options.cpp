@@ -29,14 +29,15 @@ constexpr const char* description =
 constexpr const char* synopsis =
     "Usage:\n"
     "  mirokel-cli run      [settings] [--runs K] [--same K]\n"
-    "  mirokel-cli simulate [settings] [grid] [--csv FILE] [--threads N]\n"
+    "  mirokel-cli simulate [settings] [grid] [--csv FILE] [--threads N] [--shard K/N]\n"
+    "  mirokel-cli merge    SHARD.json... [--csv FILE]\n"
     "  mirokel-cli snapshot [settings] [grid] [--runs K] [--view alphabet|series|subsets|params|stats]\n"
     "                       [--size WxH] --out FILE.bmp|FILE.pcx|FILE.png\n"
     "  mirokel-cli --help | --version\n"
     "The settings may come before or after the subcommand; mirokel-cli --help lists them.";
 
 constexpr const char* usageLine =
-    "Usage: mirokel-cli run|simulate|snapshot [settings] [options]; see mirokel-cli --help";
+    "Usage: mirokel-cli run|simulate|merge|snapshot [settings] [options]; see mirokel-cli --help";
 
 constexpr const char* settingsGroup =
     "Settings of run, simulate and snapshot (before or after the subcommand), applied in this order";
@@ -198,6 +199,23 @@ void addSimulateOptions(CLI::App& simulate, SimulateOptions& o)
                         "Also write one row per (noise level, pulse count) to FILE:\n"
                         "noise_level,pulses,restoring_error,detection_error,recognition_errors")
         ->type_name("FILE");
+    simulate.add_option_function<std::string>(
+                "--shard",
+                [&o](const std::string& text) {
+                    const auto shard = parseShard(text);
+                    if (!shard) throw CLI::ValidationError("--shard", "K/N with 1 <= K <= N expected, \"" + text + "\" given");
+                    o.shardIndex = shard->first;
+                    o.shardCount = shard->second;
+                },
+                "Compute only the K-th of N shares of the grid's series and print\n"
+                "its partial sums as one JSON object, for mirokel-cli merge")
+        ->type_name("K/N");
+}
+
+void addMergeOptions(CLI::App& merge, MergeOptions& o)
+{
+    merge.add_option("shards", o.shardPaths, "The shard files of one grid, in any order")->type_name("SHARD.json")->required();
+    merge.add_option("--csv", o.csvPath, "Also write the CSV that simulate --csv writes")->type_name("FILE");
 }
 
 void addSnapshotOptions(CLI::App& snapshot, SnapshotOptions& o)
@@ -231,6 +249,16 @@ void addSnapshotOptions(CLI::App& snapshot, SnapshotOptions& o)
 }
 
 } // namespace
+
+std::optional<std::pair<std::int64_t, std::int64_t>> parseShard(const std::string& text)
+{
+    const std::size_t slash = text.find('/');
+    if (slash == std::string::npos) return std::nullopt;
+    const std::optional<std::int64_t> k = parseDecimal(std::string_view(text).substr(0, slash));
+    const std::optional<std::int64_t> n = parseDecimal(std::string_view(text).substr(slash + 1));
+    if (!k || !n || *k < 1 || *k > *n || *n > 1000000) return std::nullopt;
+    return std::pair{*k, *n};
+}
 
 std::optional<NumberList> parseNumberList(const std::string& text)
 {
@@ -287,6 +315,11 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv)
     simulate->fallthrough();
     addSimulateOptions(*simulate, line.simulate);
 
+    CLI::App* merge = app.add_subcommand(
+        "merge", "Sum the shard files of one grid (simulate --shard K/N, K = 1 ... N, in any order) and print\n"
+                 "what one simulate of the whole grid prints (--csv included)");
+    addMergeOptions(*merge, line.merge);
+
     CLI::App* snapshot = app.add_subcommand(
         "snapshot", "Bring the window to a view as a user would, paint it at --size as the window does and\n"
                     "write the picture to --out (the grid options make the simulation of --view stats)");
@@ -308,6 +341,7 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv)
 
     if (run->parsed()) line.subcommand = Subcommand::run;
     if (simulate->parsed()) line.subcommand = Subcommand::simulate;
+    if (merge->parsed()) line.subcommand = Subcommand::merge;
     if (snapshot->parsed()) line.subcommand = Subcommand::snapshot;
     outcome.proceed = true;
     return outcome;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mirokel::cli {
@@ -54,6 +55,14 @@ struct SimulateOptions {
     GridOptions grid;
     std::string csvPath;                 // empty: no CSV
     std::optional<std::int64_t> threads; // absent: all cores
+    std::int64_t shardIndex = 0;         // --shard K/N: K (1 … N); 0: the whole grid
+    std::int64_t shardCount = 0;         // N
+};
+
+// `merge`: the shard files of one grid, and the CSV.
+struct MergeOptions {
+    std::vector<std::string> shardPaths;
+    std::string csvPath; // empty: no CSV
 };
 
 // `snapshot`: how the window is brought to the view, its size and the file written. The
@@ -69,15 +78,19 @@ struct SnapshotOptions {
     std::optional<std::string> upperBound; // a fixed upper bound, as typed
 };
 
-enum class Subcommand { run, simulate, snapshot };
+enum class Subcommand { run, simulate, merge, snapshot };
 
 struct CommandLine {
     Subcommand subcommand = Subcommand::run;
     SettingOptions settings;
     RunOptions run;
     SimulateOptions simulate;
+    MergeOptions merge;
     SnapshotOptions snapshot;
 };
+
+// "K/N" with 1 ≤ K ≤ N → {K, N}; nothing for anything else.
+std::optional<std::pair<std::int64_t, std::int64_t>> parseShard(const std::string& text);
 
 // What parsing decided: go on with the command line, or end with `exitStatus` (after
 // help or the version, 0; after a usage error, 2, the error and a usage line printed on

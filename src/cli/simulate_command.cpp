@@ -98,6 +98,40 @@ void queueSimulationAnswers(ScriptedDialogs& dialogs, const SettingOptions& sett
 
 bool simulationInterrupted() { return interrupted.load(); }
 
+namespace {
+
+// A table of sums [noise step][pulse point] from the cells of the grid.
+template <class Value>
+Json sumsTable(const std::vector<Value>& cells, std::size_t points)
+{
+    Json table = Json::array();
+    for (std::size_t start = 0; start + points <= cells.size() && points > 0; start += points)
+        table.push_back(std::vector<Value>(cells.begin() + static_cast<std::ptrdiff_t>(start),
+                                           cells.begin() + static_cast<std::ptrdiff_t>(start + points)));
+    return table;
+}
+
+// What one shard prints: the result of simulate with the share and its sums in place of
+// the three tables, which only the sums of every share give.
+Json shardJson(const Json& result, const SimulationSums& sums, std::int64_t index, std::int64_t count)
+{
+    const std::size_t points = result["pulseValues"].size();
+    Json shard;
+    for (const auto& [key, value] : result.items()) {
+        if (key == "errors") {
+            shard["shard"] = {{"index", index}, {"count", count}};
+            shard["sums"] = {{"restoring", sumsTable(sums.restoring, points)},
+                             {"detection", sumsTable(sums.detection, points)},
+                             {"misrecognised", sumsTable(sums.misrecognised, points)}};
+        } else if (key != "detErrors" && key != "recErrors") {
+            shard[key] = value;
+        }
+    }
+    return shard;
+}
+
+} // namespace
+
 double runSimulation(Session& session, const std::optional<std::int64_t>& threads)
 {
     Application& app = session.app();
@@ -124,6 +158,10 @@ int simulateCommand(const CommandLine& line)
     if (refusal.empty()) refusal = checkSimulateOptions(line.settings, line.simulate, session.state());
     if (!refusal.empty()) return refuse(refusal);
 
+    const bool shard = line.simulate.shardCount > 0;
+    if (shard && !line.simulate.csvPath.empty())
+        return refuse("--csv is written by mirokel-cli merge from the shards, not by one shard");
+
     // The CSV path is checked first, so that a path that cannot be written costs no run;
     // it is written only once the run has completed.
     const std::string& csvPath = line.simulate.csvPath;
@@ -135,7 +173,14 @@ int simulateCommand(const CommandLine& line)
 
     noteSubsetCommit(applySettings(session.app(), line.settings));
     queueSimulationAnswers(session.dialogs(), line.settings, line.simulate.grid);
+    SimulationSums sums;
+    if (shard) {
+        session.app().simulation.shareIndex = line.simulate.shardIndex;
+        session.app().simulation.shareCount = line.simulate.shardCount;
+        session.app().simulation.sums = &sums;
+    }
     const double seconds = runSimulation(session, line.simulate.threads);
+    session.app().simulation.sums = nullptr;
     session.forwardRefusals();
 
     const RestErrorHeader* errors = session.state().lpRestErrorHeader;
@@ -143,7 +188,8 @@ int simulateCommand(const CommandLine& line)
         printError(interrupted.load() ? "the simulation was interrupted" : "the simulation did not complete");
         return exitFailed;
     }
-    printJsonLine(simulationJson(session.state(), *errors, seconds));
+    const Json result = simulationJson(session.state(), *errors, seconds);
+    printJsonLine(shard ? shardJson(result, sums, line.simulate.shardIndex, line.simulate.shardCount) : result);
     if (!csvPath.empty()) {
         std::ostringstream csv;
         writeSimulationCsv(csv, *errors);

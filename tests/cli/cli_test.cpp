@@ -352,7 +352,7 @@ TEST(CliHelp, HelpDocumentsEveryOptionAndVersion)
          {"--series-type", "--selected", "--task", "--etalons", "--tmin", "--tmax", "--length", "--pulses", "--noise",
           "--lost", "--employment", "--init-position", "--proceeding", "--subset", "--reserved", "--current", "--runs",
           "--same", "--min-pulses", "--max-pulses", "--pulses-increment", "--noise-initial", "--noise-steps",
-          "--noise-increment", "--repeats", "--csv", "--threads", "--version", "snapshot", "--view", "--size", "--out",
+          "--noise-increment", "--repeats", "--csv", "--threads", "--shard", "merge", "--version", "snapshot", "--view", "--size", "--out",
           "--handling", "--view-case", "--bounds", "--upper-bound"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 
@@ -429,6 +429,84 @@ TEST(CliSimulate, CsvHoldsOneRowPerNoiseLevelAndPulseCount)
             EXPECT_EQ(rows[next++], expected.str());
         }
     }
+    fs::remove_all(dir);
+}
+
+// The grid split into 1, 2 and 7 shards (each on its own number of threads), merged in
+// any order: exactly what one simulate prints, the CSV included.
+TEST(CliShards, ShardsMergeIntoTheWholeRun)
+{
+    const std::vector<std::string> grid =
+        split("--series-type 36 --task 2 --subset 2,5,3 --reserved 2,5,3;3,4,1 --employment 3") + tinyGrid;
+    const fs::path dir = scratchDirectory();
+    json whole = simulate(grid + std::vector<std::string>{"--csv", (dir / "whole.csv").string()});
+    whole.erase("elapsedSeconds");
+    for (const int count : {1, 2, 7}) {
+        SCOPED_TRACE(count);
+        std::vector<std::string> files;
+        for (int k = count; k >= 1; --k) { // in reverse order
+            const Outcome o = runCli(std::vector<std::string>{"simulate", "--shard",
+                                                              std::to_string(k) + "/" + std::to_string(count),
+                                                              "--threads", std::to_string(k % 3 + 1)} +
+                                     grid);
+            ASSERT_EQ(o.status, 0) << describe(o);
+            files.push_back((dir / ("shard" + std::to_string(k) + ".json")).string());
+            std::ofstream(files.back()) << o.out;
+        }
+        const fs::path csv = dir / ("merged" + std::to_string(count) + ".csv");
+        const Outcome merged = runCli(std::vector<std::string>{"merge", "--csv", csv.string()} + files);
+        ASSERT_EQ(merged.status, 0) << describe(merged);
+        const std::vector<json> lines = jsonLines(merged.out);
+        ASSERT_EQ(lines.size(), 1u);
+        json result = lines[0];
+        EXPECT_TRUE(result["elapsedSeconds"].is_number());
+        result.erase("elapsedSeconds");
+        EXPECT_EQ(result, whole);
+        EXPECT_EQ(readFile(csv), readFile(dir / "whole.csv"));
+    }
+    fs::remove_all(dir);
+}
+
+TEST(CliShards, MergeRefusesMissingRepeatedAndForeignShards)
+{
+    const fs::path dir = scratchDirectory();
+    const auto shard = [&](const std::string& name, const std::string& share, const std::vector<std::string>& more) {
+        const Outcome o = runCli(std::vector<std::string>{"simulate", "--shard", share} + tinyGrid + more +
+                                 split("--task 1"));
+        EXPECT_EQ(o.status, 0) << describe(o);
+        std::ofstream(dir / name) << o.out;
+        return (dir / name).string();
+    };
+    const std::string one = shard("1.json", "1/2", split("--series-type 4"));
+    const std::string two = shard("2.json", "2/2", split("--series-type 4"));
+    const std::string other = shard("other.json", "2/2", split("--series-type 1"));
+    std::ofstream(dir / "text.json") << "not json";
+    struct Case {
+        std::vector<std::string> files;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{one}, "shard 2 of 2 is missing"},
+        {{one, two, one}, "shard 1 is given twice"},
+        {{one, other}, "is a shard of another grid"},
+        {{one, (dir / "text.json").string()}, "is not a shard file"},
+        {{one, (dir / "absent.json").string()}, "cannot read"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        const Outcome o = runCli(std::vector<std::string>{"merge"} + c.files);
+        EXPECT_EQ(o.status, 2);
+        EXPECT_EQ(o.out, "");
+        EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
+    }
+    for (const std::string share : {"0/2", "3/2", "1", "a/b", "1/0"}) {
+        const Outcome o = runCli({"simulate", "--shard", share});
+        EXPECT_EQ(o.status, 2) << share;
+        EXPECT_NE(o.err.find("--shard"), std::string::npos) << o.err;
+    }
+    const Outcome csv = runCli(split("simulate --shard 1/2 --csv x.csv"));
+    EXPECT_EQ(csv.status, 2);
+    EXPECT_NE(csv.err.find("--csv is written by mirokel-cli merge"), std::string::npos) << csv.err;
     fs::remove_all(dir);
 }
 
