@@ -638,7 +638,7 @@ TEST_F(CliSnapshot, RefusedBeforeAnythingIsWritten)
         {"snapshot --view graph --out " + out, "--view must be"},
         {"snapshot --size 640x480 --out " + out, "--size must be WxH"},
         {"snapshot --size 1280 --out " + out, "--size must be WxH"},
-        {"snapshot --out " + (dir / "a.gif").string(), "--out must end in .bmp, .pcx or .png"},
+        {"snapshot --out " + (dir / "a.gif").string(), "--out must end in .bmp, .pcx, .png or .svg"},
         {"snapshot --out " + (dir / "missing" / "a.png").string(), "cannot write the picture"},
         {"snapshot --view series --handling 1 --out " + out, "apply to --view stats only"},
         {"snapshot --view stats --task 1 --series-type 4 --handling 3 --out " + out, "3 needs --task 2"},
