@@ -61,7 +61,9 @@ std::string& chooseSnapshotFile(Window& window, std::string& fileName)
     fileName.clear();
     SaveFileRequest request;
     request.title = "Snapshot File Name";
-    request.filters = {{"Bitmap Files (*.bmp)", "*.bmp"}, {"PCX Files (*.pcx)", "*.pcx"}, {"PNG Files (*.png)", "*.png"},
+    request.filters = {{"Bitmap Files (*.bmp)", "*.bmp"},
+                       {"PCX Files (*.pcx)", "*.pcx"},
+                       {"PNG Files (*.png)", "*.png"},
                        {"SVG Files (*.svg)", "*.svg"}};
     request.defaultExtension = "bmp";
     request.confirmOverwrite = true;

@@ -622,8 +622,8 @@ TEST_F(CliSnapshot, BmpPngAndPcxOfOneViewAgree)
 // `format` of the picture of the pixels inside `area` of `file`, dark (below half grey) or light.
 std::string inkProperty(const fs::path& file, const std::string& area, const std::string& format)
 {
-    return runTool("convert " + quoted(file.string() + "[" + area + "]") + " -colorspace gray -threshold 50% -format '" +
-                   format + "' info:")
+    const std::string picture = quoted(file.string() + "[" + area + "]");
+    return runTool("convert " + picture + " -colorspace gray -threshold 50% -format '" + format + "' info:")
         .out;
 }
 
