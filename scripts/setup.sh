@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev
   qt6-base-dev fonts-dejavu-core xvfb xauth
-  imagemagick
+  imagemagick librsvg2-bin
 )
 
 missing=()

@@ -32,7 +32,7 @@ constexpr const char* synopsis =
     "  mirokel-cli simulate [settings] [grid] [--csv FILE] [--threads N] [--shard K/N]\n"
     "  mirokel-cli merge    SHARD.json... [--csv FILE]\n"
     "  mirokel-cli snapshot [settings] [grid] [--runs K] [--view alphabet|series|subsets|params|stats]\n"
-    "                       [--size WxH] --out FILE.bmp|FILE.pcx|FILE.png\n"
+    "                       [--size WxH] --out FILE.bmp|FILE.pcx|FILE.png|FILE.svg\n"
     "  mirokel-cli --help | --version\n"
     "The settings may come before or after the subcommand; mirokel-cli --help lists them.";
 
@@ -233,7 +233,7 @@ void addSnapshotOptions(CLI::App& snapshot, SnapshotOptions& o)
         ->type_name("WxH");
     snapshot.add_option("--out", o.outPath,
                         "The picture: .bmp and .pcx as \" Save image as...\" writes them,\n"
-                        ".png with the same pixels")
+                        ".png with the same pixels, .svg as a vector picture of the same paint")
         ->type_name("FILE")
         ->required();
     const std::string show = "The statistics view (--view stats): \" Show Statistical Simulation\" answered with";

@@ -9,6 +9,7 @@
 #include "cli/simulation_run.h"
 #include "export/snapshot.h"
 #include "platform/output_file.h"
+#include "platform/paint_record.h"
 #include "platform/qt/qt_png.h"
 #include "platform/qt/qt_text_engine.h"
 #include "ui/paint.h"
@@ -66,7 +67,7 @@ std::string checkSnapshotOptions(const SnapshotOptions& o, View view, std::int64
     if (o.bounds && !recognition) return "--bounds needs the recognition task (--task 2).";
     if (o.bounds && *o.bounds != 0 && *o.bounds != 1) return "--bounds must be 0 or 1.";
     if (snapshotFormatOf(o.outPath) == SnapshotFormat::none)
-        return "--out must end in .bmp, .pcx or .png (\"" + o.outPath + "\").";
+        return "--out must end in .bmp, .pcx, .png or .svg (\"" + o.outPath + "\").";
     return {};
 }
 
@@ -107,6 +108,13 @@ public:
     {
         session.services().picture = &surface;
         session.services().pngEncoder = encodePngWithQt;
+        session.services().fullPaintRecorder = [this](PaintRecord& record) {
+            Surface scratch(surface.width(), surface.height());
+            Canvas recording(scratch, text);
+            recording.record(&record);
+            paintView(recording);
+            return true;
+        };
         // The window's first paint, when it is shown.
         session.services().invalidateAll();
         paint();
@@ -118,13 +126,16 @@ public:
     }
     void paint()
     {
-        session.services().paintInvalidated(canvas, [this] {
-            onPaint(session.window(), session.state(), canvas, session.app().clock, surface.width(), surface.height());
-        });
+        session.services().paintInvalidated(canvas, [this] { paintView(canvas); });
     }
     PictureView picture() const { return {surface.pixels(), surface.width(), surface.height()}; }
 
 private:
+    void paintView(Canvas& on)
+    {
+        onPaint(session.window(), session.state(), on, session.app().clock, surface.width(), surface.height());
+    }
+
     Session& session;
     Surface surface;
     QtTextEngine text;

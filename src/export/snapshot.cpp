@@ -4,8 +4,10 @@
 #include "export/bitmap_file.h"
 #include "export/file_bytes.h"
 #include "export/pcx_file.h"
+#include "export/svg_file.h"
 #include "platform/allocation.h"
 #include "platform/canvas.h"
+#include "platform/paint_record.h"
 
 #include <algorithm>
 #include <cctype>
@@ -43,6 +45,15 @@ bool writePng(Window& window, const std::string& fileName, const PictureView& pi
     return written;
 }
 
+// A vector picture is recorded from a fresh paint of the view, not read from the pixels.
+bool writeSvg(Window& window, const std::string& fileName)
+{
+    PaintRecord record;
+    if (window.services.recordFullPaint(record)) return writeSvgFile(window, fileName, record);
+    showMessage(window, "SVG file is not created", "About SVG");
+    return false;
+}
+
 } // namespace
 
 std::string& chooseSnapshotFile(Window& window, std::string& fileName)
@@ -50,7 +61,10 @@ std::string& chooseSnapshotFile(Window& window, std::string& fileName)
     fileName.clear();
     SaveFileRequest request;
     request.title = "Snapshot File Name";
-    request.filters = {{"Bitmap Files (*.bmp)", "*.bmp"}, {"PCX Files (*.pcx)", "*.pcx"}, {"PNG Files (*.png)", "*.png"}};
+    request.filters = {{"Bitmap Files (*.bmp)", "*.bmp"},
+                       {"PCX Files (*.pcx)", "*.pcx"},
+                       {"PNG Files (*.png)", "*.png"},
+                       {"SVG Files (*.svg)", "*.svg"}};
     request.defaultExtension = "bmp";
     request.confirmOverwrite = true;
     fileName = window.dialogs.chooseSaveFile(request);
@@ -63,6 +77,7 @@ SnapshotFormat snapshotFormatOf(const std::string& fileName)
     if (endsWithIgnoringCase(fileName, ".pcx")) return SnapshotFormat::pcx;
     if (endsWithIgnoringCase(fileName, ".bmp")) return SnapshotFormat::bmp;
     if (endsWithIgnoringCase(fileName, ".png")) return SnapshotFormat::png;
+    if (endsWithIgnoringCase(fileName, ".svg")) return SnapshotFormat::svg;
     return SnapshotFormat::none;
 }
 
@@ -76,10 +91,11 @@ bool writeSnapshotFile(Window& window, const std::string& fileName, SnapshotForm
         showMessage(window, "PCX file is not created", bitmapCaption);
         return false;
     case SnapshotFormat::png: return writePng(window, fileName, picture);
+    case SnapshotFormat::svg: return writeSvg(window, fileName);
     case SnapshotFormat::none: break;
     }
     // The user would otherwise believe the picture saved.
-    showMessage(window, "Nothing was saved: the name must end in .bmp, .pcx or .png", " MakeSnapshot ");
+    showMessage(window, "Nothing was saved: the name must end in .bmp, .pcx, .png or .svg", " MakeSnapshot ");
     return false;
 }
 

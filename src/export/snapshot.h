@@ -1,5 +1,6 @@
 // " Save image as...": the picture of the client area saved as a BMP, PCX or PNG file
-// whose name the user chooses; the extension, in any case, decides the format.
+// whose name the user chooses, or as an SVG of a fresh paint of the same view; the
+// extension, in any case, decides the format.
 #pragma once
 
 #include "export/picture.h"
@@ -21,11 +22,12 @@ std::string& chooseSnapshotFile(Window& window, std::string& fileName);
 std::int32_t MakeSnapshot(Window& window, std::string& fileName);
 
 // The format a snapshot's name asks for, by its last four characters ignoring case.
-enum class SnapshotFormat { none, bmp, pcx, png };
+enum class SnapshotFormat { none, bmp, pcx, png, svg };
 SnapshotFormat snapshotFormatOf(const std::string& fileName);
 
 // Writes `picture` to `fileName` in `format`, with the format's messages on failure
-// ("Bitmap file is not created", …). True when written.
+// ("Bitmap file is not created", …). True when written. An SVG is not made from
+// `picture` but from the window's fresh full paint of the view (recordFullPaint).
 // An unknown format writes nothing and says so.
 bool writeSnapshotFile(Window& window, const std::string& fileName, SnapshotFormat format, const PictureView& picture);
 

@@ -3,6 +3,8 @@
 // primitive sets is decided here, so the coordinate rules in canvas.h hold everywhere.
 #include "platform/canvas.h"
 
+#include "platform/paint_record.h"
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -181,6 +183,20 @@ Span ellipseInterior(std::uint64_t width, std::uint64_t height, std::int64_t row
     return {std::max({here.lo + 1, above.lo, below.lo}), std::min({here.hi - 1, above.hi, below.hi})};
 }
 
+RecordedShape shapeOf(ShapeKind kind, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, Color pen,
+                      const Brush& brush = {})
+{
+    RecordedShape shape;
+    shape.kind = kind;
+    shape.x0 = x0;
+    shape.y0 = y0;
+    shape.x1 = x1;
+    shape.y1 = y1;
+    shape.pen = pen;
+    shape.brush = brush;
+    return shape;
+}
+
 std::size_t utf8CodePoints(std::string_view text)
 {
     // Every byte that is not a continuation byte (10xxxxxx) starts a code point.
@@ -234,6 +250,26 @@ Canvas::Canvas(Surface& surface, TextEngine& text)
 
 void Canvas::setClip(const ClipRegion& clip) { clipArea = clip; }
 
+void Canvas::record(PaintRecord* into)
+{
+    recordTarget = into;
+    if (into != nullptr) {
+        into->width = target.width();
+        into->height = target.height();
+    }
+}
+
+void Canvas::recordShape(RecordedShape shape)
+{
+    if (recordTarget == nullptr) return;
+    const ClipRegion drawable = clipArea.intersected({0, 0, target.width(), target.height()});
+    if (drawable.empty()) return; // nothing of it shows
+    std::vector<ClipRegion>& clips = recordTarget->clips;
+    if (clips.empty() || !(clips.back() == drawable)) clips.push_back(drawable);
+    shape.clip = clips.size() - 1;
+    recordTarget->shapes.push_back(std::move(shape));
+}
+
 // The one place the clip is applied to primitives: each is drawn once per rectangle of the
 // clip, cut to that rectangle. The rectangles are disjoint, so every pixel is set at most
 // once by a primitive, exactly as the unclipped primitive would set it.
@@ -260,6 +296,7 @@ void Canvas::moveTo(std::int32_t x, std::int32_t y)
 
 void Canvas::lineTo(std::int32_t x, std::int32_t y)
 {
+    if (x != currentX || y != currentY) recordShape(shapeOf(ShapeKind::line, currentX, currentY, x, y, pen));
     forEachDrawableArea([&](const Rect& area) {
         walkLine(currentX, currentY, x, y, area, [this](std::int64_t px, std::int64_t py) {
             plot(static_cast<std::int32_t>(px), static_cast<std::int32_t>(py), pen);
@@ -271,6 +308,7 @@ void Canvas::lineTo(std::int32_t x, std::int32_t y)
 void Canvas::rectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
 {
     if (right <= left || bottom <= top) return;
+    recordShape(shapeOf(ShapeKind::rectangle, left, top, right, bottom, pen, brush));
     const std::int64_t l = left, t = top, r = right, b = bottom;
     forEachDrawableArea([&](const Rect& area) {
         fillClipped(target, area, l, t, r, t + 1, pen);
@@ -284,6 +322,7 @@ void Canvas::rectangle(std::int32_t left, std::int32_t top, std::int32_t right, 
 void Canvas::ellipse(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
 {
     if (right <= left || bottom <= top) return;
+    recordShape(shapeOf(ShapeKind::ellipse, left, top, right, bottom, pen, brush));
     const std::int64_t l = left, t = top;
     const auto width = static_cast<std::uint64_t>(std::int64_t{right} - l);
     const auto height = static_cast<std::uint64_t>(std::int64_t{bottom} - t);
@@ -309,7 +348,9 @@ void Canvas::ellipse(std::int32_t left, std::int32_t top, std::int32_t right, st
 
 void Canvas::setPixel(std::int32_t x, std::int32_t y, Color color)
 {
-    if (x >= 0 && y >= 0 && x < target.width() && y < target.height() && clipArea.contains(x, y)) plot(x, y, color);
+    if (x < 0 || y < 0 || x >= target.width() || y >= target.height() || !clipArea.contains(x, y)) return;
+    plot(x, y, color);
+    recordShape(shapeOf(ShapeKind::pixel, x, y, x + 1, y + 1, color));
 }
 
 Color Canvas::getPixel(std::int32_t x, std::int32_t y) const
@@ -320,8 +361,15 @@ Color Canvas::getPixel(std::int32_t x, std::int32_t y) const
 
 void Canvas::textOut(std::int32_t x, std::int32_t y, std::string_view text)
 {
-    textEngine.draw(target, clipArea.intersected({0, 0, target.width(), target.height()}),
-                    TextRun{x, y, std::string(text), font, textColor, backgroundMode, backgroundColor});
+    TextRun run{x, y, std::string(text), font, textColor, backgroundMode, backgroundColor};
+    textEngine.draw(target, clipArea.intersected({0, 0, target.width(), target.height()}), run);
+    if (recordTarget != nullptr && !text.empty()) {
+        RecordedShape shape;
+        shape.kind = ShapeKind::text;
+        shape.face = textEngine.face(font, text);
+        shape.run = std::move(run);
+        recordShape(std::move(shape));
+    }
 }
 
 TextSize Canvas::textExtent(std::string_view text) { return textEngine.extent(font, text); }
@@ -339,6 +387,14 @@ Color Canvas::setTextColor(Color color) { return std::exchange(textColor, color)
 Color Canvas::setBackgroundColor(Color color) { return std::exchange(backgroundColor, color); }
 
 BackgroundMode Canvas::setBackgroundMode(BackgroundMode mode) { return std::exchange(backgroundMode, mode); }
+
+// ---- TextEngine --------------------------------------------------------------------
+
+TextFace TextEngine::face(const FontSpec& font, std::string_view text)
+{
+    const TextMetrics m = metrics(font);
+    return {"sans-serif", m.height, m.height * 4 / 5, extent(font, text).cx, m.height, 100, std::string(text)};
+}
 
 // ---- RecordingTextEngine -----------------------------------------------------------
 

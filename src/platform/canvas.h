@@ -82,6 +82,23 @@ struct TextRun {
     Color background = colors::white;
 };
 
+// How a text engine lays out a run: the font family and pixel size it draws with, the
+// baseline's distance from the run's top, the width it advances, the cell height and the
+// characters it actually shows (a "Symbol" font shows Greek letters), and the horizontal
+// stretch in percent.
+struct TextFace {
+    std::string family;
+    std::int32_t pixelSize = 0;
+    std::int32_t ascent = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::int32_t stretch = 100;
+    std::string shown; // UTF-8
+};
+
+struct PaintRecord;
+struct RecordedShape;
+
 // The pixels of the client area: 32-bit RGB, row-major, persistent between paints.
 class Surface {
 public:
@@ -109,6 +126,9 @@ public:
     virtual TextSize extent(const FontSpec& font, std::string_view text) = 0;
     // Draws `run`, changing no pixel outside `clip` (a region already cut by the surface).
     virtual void draw(Surface& surface, const ClipRegion& clip, const TextRun& run) = 0;
+    // The layout of `text` in `font`; by default a sans-serif face at the metrics' height
+    // with the baseline at four fifths of it.
+    virtual TextFace face(const FontSpec& font, std::string_view text);
 };
 
 // Drawing on a surface with the current pen, brush, font and text colours. Every view
@@ -143,11 +163,16 @@ public:
 
     Surface& surface() { return target; }
 
+    // While a record is attached, every primitive and text run is also appended to it
+    // with its clip; null detaches. The record must outlive its attachment.
+    void record(PaintRecord* into);
+
 private:
     // Calls draw(area) for each rectangle of the clip cut by the surface.
     template <typename Draw>
     void forEachDrawableArea(Draw draw);
     void plot(std::int32_t x, std::int32_t y, Color color); // x, y: on the surface
+    void recordShape(RecordedShape shape);
 
 
     Surface& target;
@@ -160,6 +185,7 @@ private:
     Color textColor = colors::black;
     Color backgroundColor = colors::white;
     BackgroundMode backgroundMode = BackgroundMode::opaque;
+    PaintRecord* recordTarget = nullptr;
 };
 
 // Selects a pen (or brush) for a scope and puts the previous one back at its end.

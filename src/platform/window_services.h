@@ -10,6 +10,7 @@
 namespace mirokel {
 
 class Surface;
+struct PaintRecord;
 
 // The cursors the window shows: the arrow, the vertical resize cursor over a handle, the
 // diagonal (north-west / south-east) resize cursor over a line.
@@ -53,6 +54,10 @@ public:
     // The bytes of a PNG file of width × height pixels 0x..RRGGBB (row-major, top row
     // first), from the window system's image writer; empty when it cannot encode them.
     virtual std::string encodePng(const std::uint32_t* pixels, std::int32_t width, std::int32_t height) = 0;
+    // Paints the current view afresh, whole, at the client size on a scratch picture (the
+    // window's own is not touched) and records what the paint draws into `record`; false
+    // when no paint can be had.
+    virtual bool recordFullPaint(PaintRecord& record) = 0;
 };
 
 } // namespace mirokel

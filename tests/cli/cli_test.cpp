@@ -697,6 +697,50 @@ TEST_F(CliSnapshot, BmpPngAndPcxOfOneViewAgree)
     EXPECT_NE(differingPixels(dir / "s.pcx", dir / "s.png"), "0");
 }
 
+// `format` of the picture of the pixels inside `area` of `file`, dark (below half grey) or light.
+std::string inkProperty(const fs::path& file, const std::string& area, const std::string& format)
+{
+    const std::string picture = quoted(file.string() + "[" + area + "]");
+    return runTool("convert " + picture + " -colorspace gray -threshold 50% -format '" + format + "' info:")
+        .out;
+}
+
+// The bounding box "WxH+X+Y" of the dark pixels inside `area`, which must hold light ones too.
+std::string inkBox(const fs::path& file, const std::string& area) { return inkProperty(file, area, "%@"); }
+
+// True when every pixel inside `area` is dark.
+bool allInk(const fs::path& file, const std::string& area) { return inkProperty(file, area, "%[fx:maxima]") == "0"; }
+
+// The SVG of a view, rasterised by rsvg-convert, has the picture's size, the frame lines
+// of the graphs exactly where the PNG has them, and its text lines inked in the same
+// places (to a pixel: the two font renderers round glyph edges differently).
+TEST_F(CliSnapshot, SvgRasterisedShowsTheLinesAndTextOfThePng)
+{
+    const std::string view = "snapshot --size 900x700 --view series --out ";
+    const fs::path png = dir / "s.png", svg = dir / "s.svg", rendered = dir / "s-svg.png";
+    ASSERT_EQ(runCli(split(view + png.string())).status, 0);
+    const Outcome o = runCli(split(view + svg.string()));
+    ASSERT_EQ(o.status, 0) << describe(o);
+    EXPECT_EQ(readFile(svg).rfind("<?xml", 0), 0u);
+    ASSERT_EQ(runTool("rsvg-convert " + quoted(svg.string()) + " -o " + quoted(rendered.string())).status, 0);
+    EXPECT_EQ(identifiedSize(rendered), "900x700");
+    // The three graph frames and the axes, along a column and a row.
+    for (const char* line : {"1x1+300+67", "1x1+300+137", "1x1+300+207", "1x1+300+375", "1x1+300+445",
+                             "1x1+300+515", "581x1+18+375", "1x141+18+67"}) {
+        EXPECT_TRUE(allInk(png, line)) << line;
+        EXPECT_TRUE(allInk(rendered, line)) << line;
+    }
+    // The title line and the first result line.
+    for (const char* text : {"420x14+20+2", "300x14+15+533"}) {
+        int w1 = 0, h1 = 0, x1 = 0, y1 = 0, w2 = 0, h2 = 0, x2 = 0, y2 = 0;
+        ASSERT_EQ(std::sscanf(inkBox(png, text).c_str(), "%dx%d+%d+%d", &w1, &h1, &x1, &y1), 4) << text;
+        ASSERT_EQ(std::sscanf(inkBox(rendered, text).c_str(), "%dx%d+%d+%d", &w2, &h2, &x2, &y2), 4) << text;
+        EXPECT_GT(w1, 100) << text; // a line of text, not a speck
+        for (const auto& [a, b] : {std::pair{x1, x2}, {y1, y2}, {x1 + w1, x2 + w2}, {y1 + h1, y2 + h2}})
+            EXPECT_LE(std::abs(a - b), 1) << text << ": " << inkBox(png, text) << " vs " << inkBox(rendered, text);
+    }
+}
+
 TEST_F(CliSnapshot, StatisticsViewAfterTheSimulation)
 {
     const fs::path png = dir / "stats.png";
@@ -716,7 +760,7 @@ TEST_F(CliSnapshot, RefusedBeforeAnythingIsWritten)
         {"snapshot --view graph --out " + out, "--view must be"},
         {"snapshot --size 640x480 --out " + out, "--size must be WxH"},
         {"snapshot --size 1280 --out " + out, "--size must be WxH"},
-        {"snapshot --out " + (dir / "a.gif").string(), "--out must end in .bmp, .pcx or .png"},
+        {"snapshot --out " + (dir / "a.gif").string(), "--out must end in .bmp, .pcx, .png or .svg"},
         {"snapshot --out " + (dir / "missing" / "a.png").string(), "cannot write the picture"},
         {"snapshot --view series --handling 1 --out " + out, "apply to --view stats only"},
         {"snapshot --view stats --task 1 --series-type 4 --handling 3 --out " + out, "3 needs --task 2"},

@@ -207,7 +207,7 @@ TEST_F(SnapshotCommand, DialogAskedWithTheFileTypesAndCancelWritesNothing)
     EXPECT_EQ(request.title, "Snapshot File Name");
     EXPECT_EQ(request.filters, (std::vector<std::pair<std::string, std::string>>{
                                    {"Bitmap Files (*.bmp)", "*.bmp"}, {"PCX Files (*.pcx)", "*.pcx"},
-                                   {"PNG Files (*.png)", "*.png"}}));
+                                   {"PNG Files (*.png)", "*.png"}, {"SVG Files (*.svg)", "*.svg"}}));
     EXPECT_EQ(request.defaultExtension, "bmp");
     EXPECT_TRUE(request.confirmOverwrite);
     EXPECT_TRUE(fs::is_empty(dir));
@@ -235,7 +235,7 @@ TEST_F(SnapshotCommand, OtherNamesWriteNothingAndSaySo)
     for (const std::string& name : {(dir / "a.gif").string(), (dir / "picture").string(), (dir / "a.bmpx").string(),
                                    std::string(".bmp")}) {
         EXPECT_EQ(snapshot(name), (std::vector<RecordedMessage>{
-                                      {"Nothing was saved: the name must end in .bmp, .pcx or .png", " MakeSnapshot "}}))
+                                      {"Nothing was saved: the name must end in .bmp, .pcx, .png or .svg", " MakeSnapshot "}}))
             << name;
         EXPECT_FALSE(fs::exists(name)) << name;
     }

@@ -404,8 +404,8 @@ TEST(WindowSmoke, SaveDialogAppendsTheDefaultExtension)
     EXPECT_EQ(QString::fromStdString(chosen), QDir(folder).filePath(QStringLiteral("mirokel-snapshot-test.bmp")));
 }
 
-// " Save image as..." from the menu: the dialog offers BMP, PCX and PNG, and the file
-// written holds the window's picture pixel for pixel.
+// " Save image as..." from the menu: the dialog offers BMP, PCX, PNG and SVG; a raster
+// file holds the window's picture pixel for pixel, the SVG rasterises to its size.
 TEST(WindowSmoke, SaveImageWritesTheWindowsPicture)
 {
     Workbench workbench;
@@ -420,7 +420,8 @@ TEST(WindowSmoke, SaveImageWritesTheWindowsPicture)
                                 static_cast<qsizetype>(picture.width()) * 4, QImage::Format_RGB32)
                              .copy();
     const QDir folder(QDir::tempPath());
-    for (const QString& name : {QStringLiteral("mirokel-save-image.bmp"), QStringLiteral("mirokel-save-image.PNG")}) {
+    for (const QString& name : {QStringLiteral("mirokel-save-image.bmp"), QStringLiteral("mirokel-save-image.PNG"),
+                                QStringLiteral("mirokel-save-image.svg")}) {
         QFile::remove(folder.filePath(name));
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&poll, &folder, name] {
@@ -429,7 +430,8 @@ TEST(WindowSmoke, SaveImageWritesTheWindowsPicture)
             poll.stop();
             EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Snapshot File Name"));
             EXPECT_EQ(dialog->nameFilters(),
-                      (QStringList{"Bitmap Files (*.bmp)", "PCX Files (*.pcx)", "PNG Files (*.png)"}));
+                      (QStringList{"Bitmap Files (*.bmp)", "PCX Files (*.pcx)", "PNG Files (*.png)",
+                                   "SVG Files (*.svg)"}));
             dialog->setDirectory(folder);
             auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             ASSERT_NE(edit, nullptr);
@@ -444,6 +446,16 @@ TEST(WindowSmoke, SaveImageWritesTheWindowsPicture)
         ASSERT_NE(save, nullptr);
         save->trigger();
         QApplication::processEvents();
+        if (name.endsWith(QStringLiteral(".svg"))) {
+            // A vector picture of a fresh paint at the client size, rasterised independently.
+            const QString png = folder.filePath(QStringLiteral("mirokel-save-image-svg.png"));
+            const QString convert = "rsvg-convert '" + folder.filePath(name) + "' -o '" + png + "'";
+            EXPECT_EQ(std::system(convert.toLocal8Bit().constData()), 0);
+            EXPECT_EQ(QImage(png).size(), shown.size());
+            QFile::remove(png);
+            QFile::remove(folder.filePath(name));
+            continue;
+        }
         const QImage saved(folder.filePath(name));
         ASSERT_FALSE(saved.isNull()) << name.toStdString();
         EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), shown) << name.toStdString();

@@ -1,6 +1,7 @@
 // The main window, its client area and its services.
 #include "platform/qt/main_window.h"
 
+#include "platform/paint_record.h"
 #include "platform/qt/qt_geometry.h"
 #include "platform/qt/qt_png.h"
 
@@ -70,6 +71,16 @@ void ClientArea::paintEvent(QPaintEvent* event)
     const QImage image(reinterpret_cast<const uchar*>(picture.pixels()), picture.width(), picture.height(),
                        static_cast<qsizetype>(picture.width()) * 4, QImage::Format_RGB32);
     painter.drawImage(event->rect(), image, event->rect());
+}
+
+bool ClientArea::recordFullPaint(PaintRecord& record)
+{
+    if (!handlers.paint) return false;
+    Surface scratch(picture.width(), picture.height());
+    Canvas canvas(scratch, text);
+    canvas.record(&record);
+    handlers.paint(canvas, scratch.width(), scratch.height());
+    return true;
 }
 
 void ClientArea::resizeEvent(QResizeEvent*)

@@ -48,6 +48,8 @@ public:
     void invalidate(const Rect& area, bool erase);
     void invalidateAll();
     Surface& surface() { return picture; }
+    // The whole view painted afresh at the client size on a scratch picture, recorded.
+    bool recordFullPaint(PaintRecord& record);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -94,6 +96,7 @@ public:
     CursorShape setCursor(CursorShape shape) override;
     Surface* clientPicture() override { return &area->surface(); }
     std::string encodePng(const std::uint32_t* pixels, std::int32_t width, std::int32_t height) override;
+    bool recordFullPaint(PaintRecord& record) override { return area->recordFullPaint(record); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -96,3 +96,16 @@ void QtTextEngine::draw(Surface& surface, const ClipRegion& clip, const TextRun&
 }
 
 } // namespace mirokel
+
+namespace mirokel {
+
+TextFace QtTextEngine::face(const FontSpec& font, std::string_view text)
+{
+    const QFont f = qtFont(font);
+    const QFontMetrics m(f);
+    const QString shown = shownText(font, text);
+    return {f.family().toStdString(), f.pixelSize(), m.ascent(), m.horizontalAdvance(shown), m.height(),
+            f.stretch() == 0 ? 100 : f.stretch(), shown.toStdString()};
+}
+
+} // namespace mirokel

@@ -18,6 +18,7 @@ public:
     TextMetrics metrics(const FontSpec& font) override;
     TextSize extent(const FontSpec& font, std::string_view text) override;
     void draw(Surface& surface, const ClipRegion& clip, const TextRun& run) override;
+    TextFace face(const FontSpec& font, std::string_view text) override;
 
     static QFont qtFont(const FontSpec& font);
     static QString shownText(const FontSpec& font, std::string_view text);

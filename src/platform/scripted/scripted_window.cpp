@@ -56,6 +56,11 @@ std::string RecordingWindowServices::encodePng(const std::uint32_t* pixels, std:
     return pngEncoder ? pngEncoder(pixels, width, height) : std::string();
 }
 
+bool RecordingWindowServices::recordFullPaint(PaintRecord& record)
+{
+    return fullPaintRecorder && fullPaintRecorder(record);
+}
+
 void RecordingWindowServices::paintInvalidated(Canvas& canvas, const std::function<void()>& paint)
 {
     Surface& surface = canvas.surface();

@@ -57,6 +57,7 @@ public:
     CursorShape setCursor(CursorShape shape) override;
     Surface* clientPicture() override { return picture; }
     std::string encodePng(const std::uint32_t* pixels, std::int32_t width, std::int32_t height) override;
+    bool recordFullPaint(PaintRecord& record) override;
 
     // Paints on demand what was invalidated since the last paint, as the window does: the
     // rectangles invalidated with erase are filled white, then `paint` draws on `canvas`
@@ -78,6 +79,8 @@ public:
     Surface* picture = nullptr; // the client area's picture, when a test or the batch line gives one
     // The image writer behind encodePng; without one no PNG can be encoded.
     std::function<std::string(const std::uint32_t* pixels, std::int32_t width, std::int32_t height)> pngEncoder;
+    // The full paint behind recordFullPaint; without one there is none.
+    std::function<bool(PaintRecord& record)> fullPaintRecorder;
 };
 
 // One scripted answer to a dialog: the clicks on radio buttons and check boxes, in order,
