@@ -300,21 +300,14 @@ bool SimulationRun::checkInputs()
 
 bool SimulationRun::prepare()
 {
-    ChainsHeader* labels = getChainsHeader(window, 10, s.wMaxPulses, nullptr);
-    if (labels == nullptr) {
-        showMessage(window, "Error getChainsHeader!", chainsCaption);
-        return false;
-    }
-    addToChainsHeader(window, seriesType, mode, makeEnergy, procEnergy, labels);
-    freeChainsHeader(window, labels);
+    repeats = static_cast<std::uint16_t>(errors.repeats);
+    total = std::int64_t{errors.wVariousPulses} * errors.wNoiseLevels * repeats;
+    if (!prepareWorkers()) return false;
     addInitRestErrHeader(window, seriesType, mode, makeEnergy, procEnergy, &errors);
     // The tuple modes need their tuples whatever the series type: a series-type command
     // leaves the processing mode as it was, so mode 40 may meet a plain series.
     const bool tupleMode = mode == 36 || mode == 40;
-    if (tupleMode && !tuples.prepare(window, s, mode == 40)) return false;
-    repeats = static_cast<std::uint16_t>(errors.repeats);
-    total = std::int64_t{errors.wVariousPulses} * errors.wNoiseLevels * repeats;
-    return prepareWorkers();
+    return !tupleMode || tuples.prepare(window, s, mode == 40);
 }
 
 // Each worker gets its chains record, its copy of the series record, its etalon sequence
